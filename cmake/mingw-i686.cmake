@@ -1,0 +1,19 @@
+# Cross toolchain: 32-bit Windows with mingw-w64's POSIX-thread compilers
+# (GoogleTest needs std::mutex, which the win32-thread variants lack).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Tests run the Windows binaries through Wine; the harness script provides the prefix.
+find_program(WINE_PROGRAM wine)
+if(WINE_PROGRAM)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+endif()

@@ -1,0 +1,82 @@
+# Sourced by the scripts: an isolated Wine environment for Corvale. It starts its own
+# Xvfb display (or uses the caller's), a 32-bit prefix and HOME of its own, and a
+# persistent wineserver; it stops only the processes it started, by their PIDs.
+# The prefix's Z: drive (the host's root) is removed: no drive letter reaches the host.
+
+corvale_env_pids=()
+
+# corvale_env_start ENV_DIR [own-display|user-display]
+corvale_env_start() {
+  local env_dir=$1 display_mode=${2:-own-display}
+  mkdir -p "$env_dir/home"
+  export WINEPREFIX="$env_dir/prefix"
+  export HOME="$env_dir/home"
+  export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+  if [[ "$display_mode" == own-display || -z "${DISPLAY:-}" ]]; then
+    local n
+    for n in $(seq 91 190); do
+      [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$env_dir/xvfb.log" 2>&1 &
+    corvale_env_pids+=($!)
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+      [[ -e /tmp/.X11-unix/X$n ]] && break
+      sleep 0.05
+    done
+  fi
+
+  if [[ ! -f "$WINEPREFIX/.corvale-ready" ]]; then
+    rm -rf "$WINEPREFIX"
+    wineboot -i >"$env_dir/wineboot.log" 2>&1
+    # Without a window manager every DestroyWindow would otherwise wait 2 s, and a
+    # crashing program would open a dialog that nobody closes.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.corvale-ready"
+  fi
+  rm -f "$WINEPREFIX/dosdevices/z:"
+  if [[ -e "$WINEPREFIX/dosdevices/z:" ]]; then
+    echo "wine-env: cannot remove the Z: drive of $WINEPREFIX" >&2
+    return 1
+  fi
+
+  wineserver -p -f >/dev/null 2>&1 &
+  corvale_env_pids+=($!)
+}
+
+# Keeps Wine's desktop process alive for the whole run, with its output going nowhere
+# (it would otherwise hold every reader's pipe open for a second after each GUI test).
+corvale_env_start_keeper() {
+  local keeper_exe=$1
+  local ready="$WINEPREFIX/drive_c/corvale-keeper.ready"
+  rm -f "$ready"
+  wine "$keeper_exe" 'C:\corvale-keeper.ready' </dev/null >/dev/null 2>&1 &
+  corvale_env_pids+=($!)
+  local i
+  for i in $(seq 1 300); do
+    [[ -f "$ready" ]] && return 0
+    sleep 0.1
+  done
+  echo "wine-env: the keeper did not start" >&2
+  return 1
+}
+
+corvale_env_stop() {
+  local pid
+  # The keeper and other Wine processes first, then the server, then the display.
+  wineserver -k >/dev/null 2>&1 || true
+  for pid in "${corvale_env_pids[@]}"; do
+    kill "$pid" >/dev/null 2>&1 || true
+  done
+  for pid in "${corvale_env_pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  corvale_env_pids=()
+}

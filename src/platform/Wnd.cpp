@@ -1,0 +1,194 @@
+#include "platform/Wnd.h"
+
+#include <commctrl.h>
+
+#include <unordered_map>
+
+namespace corvale {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0xC0A1;
+
+// Window-to-object lookup; every window lives on the one user-interface thread.
+std::unordered_map<HWND, CWnd*>& Registry()
+{
+    static std::unordered_map<HWND, CWnd*> registry;
+    return registry;
+}
+
+} // namespace
+
+CWnd::~CWnd()
+{
+    if (!m_hWnd)
+        return;
+    if (m_ownsWindow && m_depth == 0) {
+        ::DestroyWindow(m_hWnd);
+    }
+    // Destroyed from inside its own dispatch, or a dialog item the dialog still owns:
+    // only unhook, so no message reaches a dead object.
+    Detach();
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd)
+{
+    auto& registry = Registry();
+    auto found = registry.find(hwnd);
+    return found == registry.end() ? nullptr : found->second;
+}
+
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* text, DWORD style,
+                    const RECT& rect, HWND parent, UINT id)
+{
+    if (m_hWnd)
+        return false;
+    const bool child = (style & WS_CHILD) != 0;
+    HWND hwnd = ::CreateWindowExA(exStyle, className, text, style, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, parent,
+                                  child ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    if (!hwnd)
+        return false;
+    if (!Attach(hwnd, true)) {
+        ::DestroyWindow(hwnd);
+        return false;
+    }
+    return true;
+}
+
+bool CWnd::SubclassDlgItem(UINT id, HWND parent)
+{
+    HWND item = ::GetDlgItem(parent, static_cast<int>(id));
+    return item && SubclassWindow(item);
+}
+
+bool CWnd::SubclassWindow(HWND hwnd)
+{
+    return !m_hWnd && hwnd && Attach(hwnd, false);
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND hwnd = m_hWnd;
+    Detach();
+    return hwnd;
+}
+
+bool CWnd::DestroyWindow()
+{
+    if (!m_hWnd)
+        return false;
+    return ::DestroyWindow(m_hWnd) != FALSE;
+}
+
+bool CWnd::PreTranslateMessage(MSG*)
+{
+    return false;
+}
+
+RECT CWnd::GetClientRect() const
+{
+    RECT rect{};
+    ::GetClientRect(m_hWnd, &rect);
+    return rect;
+}
+
+RECT CWnd::GetWindowRect() const
+{
+    RECT rect{};
+    ::GetWindowRect(m_hWnd, &rect);
+    return rect;
+}
+
+LRESULT CWnd::OnMessage(UINT, WPARAM, LPARAM)
+{
+    return Default();
+}
+
+LRESULT CWnd::Default()
+{
+    if (!m_frame || !m_hWnd)
+        return 0;
+    m_frame->defaulted = true;
+    return ::DefSubclassProc(m_hWnd, m_frame->msg, m_frame->wParam, m_frame->lParam);
+}
+
+bool CWnd::OnReflectedCommand(UINT)
+{
+    return false;
+}
+
+bool CWnd::Attach(HWND hwnd, bool ownsWindow)
+{
+    if (FromHandle(hwnd))
+        return false;
+    if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    Registry()[hwnd] = this;
+    m_hWnd = hwnd;
+    m_ownsWindow = ownsWindow;
+    m_windowGone = false;
+    return true;
+}
+
+void CWnd::Detach()
+{
+    if (!m_hWnd)
+        return;
+    if (!m_windowGone)
+        ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+    auto& registry = Registry();
+    auto found = registry.find(m_hWnd);
+    if (found != registry.end() && found->second == this)
+        registry.erase(found);
+    m_hWnd = nullptr;
+    m_ownsWindow = false;
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR refData)
+{
+    auto* self = reinterpret_cast<CWnd*>(refData);
+    if (!self || self->m_hWnd != hwnd)
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    return self->Dispatch(msg, wParam, lParam);
+}
+
+LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // A child's notification goes back to the child first (MFC calls this reflection).
+    if (msg == WM_COMMAND && lParam != 0) {
+        CWnd* child = FromHandle(reinterpret_cast<HWND>(lParam));
+        if (child && child != this && child->OnReflectedCommand(HIWORD(wParam)))
+            return 0;
+    }
+
+    Frame frame{msg, wParam, lParam, false};
+    Frame* outer = m_frame;
+    m_frame = &frame;
+    ++m_depth;
+    LRESULT result = 0;
+    try {
+        result = OnMessage(msg, wParam, lParam);
+    } catch (...) {
+        // No exception may cross a window procedure: the message counts as handled.
+        result = 0;
+    }
+    --m_depth;
+
+    if (msg == WM_NCDESTROY) {
+        // The window's own procedure must see its last message, or it leaks its state.
+        if (!frame.defaulted)
+            ::DefSubclassProc(m_hWnd, msg, wParam, lParam);
+        ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+        m_windowGone = true;
+    }
+    m_frame = outer;
+    if (m_windowGone && m_depth == 0) {
+        Detach();
+        PostNcDestroy();
+    }
+    return result;
+}
+
+} // namespace corvale

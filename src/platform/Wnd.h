@@ -1,0 +1,99 @@
+#pragma once
+// CWnd ties one window to its C++ object and dispatches its messages to a virtual
+// OnMessage. Windows are hooked with SetWindowSubclass, which unhooks safely in any
+// order; the hook is removed at WM_NCDESTROY, and the object lets go of its handle
+// only when the outermost dispatch has returned (handlers may pump and be re-entered).
+
+#include <windows.h>
+
+namespace corvale {
+
+class CWnd {
+public:
+    CWnd() = default;
+    // Destroys a window this object created; a subclassed dialog item is only unhooked.
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+    bool IsAttached() const { return m_hWnd != nullptr; }
+
+    // The object attached to a window, or null when the window is not ours.
+    static CWnd* FromHandle(HWND hwnd);
+
+    // Creates a child or pop-up window of an existing class and hooks it.
+    bool CreateEx(DWORD exStyle, const char* className, const char* text, DWORD style,
+                  const RECT& rect, HWND parent, UINT id);
+    // Hooks the child with the given id of a dialog (the dialog keeps owning it).
+    bool SubclassDlgItem(UINT id, HWND parent);
+    bool SubclassWindow(HWND hwnd);
+    // Unhooks without destroying; the window lives on with its own procedure.
+    HWND UnsubclassWindow();
+    bool DestroyWindow();
+
+    // Called for each message of this window or its children before dispatch, from
+    // the innermost window outwards; true when the message was handled.
+    virtual bool PreTranslateMessage(MSG* msg);
+
+    LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hWnd, msg, wParam, lParam);
+    }
+    bool PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::PostMessageA(m_hWnd, msg, wParam, lParam) != FALSE;
+    }
+    bool ShowWindow(int command) const { return ::ShowWindow(m_hWnd, command) != FALSE; }
+    bool MoveWindow(int x, int y, int width, int height, bool repaint = true) const
+    {
+        return ::MoveWindow(m_hWnd, x, y, width, height, repaint) != FALSE;
+    }
+    RECT GetClientRect() const;
+    RECT GetWindowRect() const;
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    void SetFont(HFONT font, bool redraw = true) const
+    {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    }
+
+    // Nesting depth of dispatch into this window (tests and re-entrant handlers).
+    int DispatchDepth() const { return m_depth; }
+
+protected:
+    // The message map: a switch that forwards to typed handlers and ends in Default().
+    virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Default processing of the message now being dispatched.
+    LRESULT Default();
+    // A notification (EN_UPDATE, BN_CLICKED...) that the parent reflected back to this
+    // control; true when handled, which keeps it from the parent.
+    virtual bool OnReflectedCommand(UINT notifyCode);
+    // After the window is gone and the outermost dispatch returned.
+    virtual void PostNcDestroy() {}
+
+    // Shared by the dialog class, which attaches during WM_INITDIALOG.
+    bool Attach(HWND hwnd, bool ownsWindow);
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hWnd = nullptr;
+
+private:
+    struct Frame {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool defaulted;
+    };
+
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR refData);
+    void Detach();
+
+    bool m_ownsWindow = false;
+    bool m_windowGone = false;
+    int m_depth = 0;
+    Frame* m_frame = nullptr;
+};
+
+} // namespace corvale
