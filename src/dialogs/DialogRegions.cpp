@@ -32,8 +32,8 @@ DialogCursor ProgressCursorAt(int x, int y)
 
 DialogCursor KeepListCursorAt(int x, int y)
 {
-    for (const HotArea* area : {&kKeepListProductLogo, &kKeepListMakersLogoCursor, &kKeepListFooterLine,
-                                &kKeepListCancel, &kKeepListOk}) {
+    for (const HotArea* area :
+         {&kKeepListProductLogo, &kKeepListMakersLogoCursor, &kKeepListFooterLine, &kKeepListCancel, &kKeepListOk}) {
         if (area->Contains(x, y))
             return DialogCursor::Hand;
     }

@@ -48,12 +48,15 @@ public:
     {
         return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     }
-    int DeleteString(int index) const { return static_cast<int>(SendMessage(LB_DELETESTRING, static_cast<WPARAM>(index))); }
+    int DeleteString(int index) const
+    {
+        return static_cast<int>(SendMessage(LB_DELETESTRING, static_cast<WPARAM>(index)));
+    }
     // First item that begins with the text, ignoring case; -1 when none.
     int FindString(int startAfter, const std::string& text) const
     {
-        return static_cast<int>(SendMessage(LB_FINDSTRING, static_cast<WPARAM>(startAfter),
-                                            reinterpret_cast<LPARAM>(text.c_str())));
+        return static_cast<int>(
+            SendMessage(LB_FINDSTRING, static_cast<WPARAM>(startAfter), reinterpret_cast<LPARAM>(text.c_str())));
     }
     std::string GetText(int index) const;
     int GetSelCount() const { return static_cast<int>(SendMessage(LB_GETSELCOUNT)); }

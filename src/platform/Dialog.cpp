@@ -80,8 +80,7 @@ bool CDialog::PreTranslateMessage(MSG* msg)
 LRESULT CDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: return OnInitDialog();
     case WM_COMMAND: {
         const UINT id = LOWORD(wParam);
         const UINT code = HIWORD(wParam);
@@ -97,8 +96,7 @@ LRESULT CDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         return Default();
     }
-    default:
-        return Default();
+    default: return Default();
     }
 }
 

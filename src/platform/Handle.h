@@ -8,8 +8,7 @@
 
 namespace corvale {
 
-template <typename Traits>
-class UniqueHandle {
+template <typename Traits> class UniqueHandle {
 public:
     using Type = typename Traits::Type;
 

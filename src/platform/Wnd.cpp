@@ -37,16 +37,15 @@ CWnd* CWnd::FromHandle(HWND hwnd)
     return found == registry.end() ? nullptr : found->second;
 }
 
-bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* text, DWORD style,
-                    const RECT& rect, HWND parent, UINT id)
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* text, DWORD style, const RECT& rect, HWND parent,
+                    UINT id)
 {
     if (m_hWnd)
         return false;
     const bool child = (style & WS_CHILD) != 0;
-    HWND hwnd = ::CreateWindowExA(exStyle, className, text, style, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top, parent,
-                                  child ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr,
-                                  ::GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = ::CreateWindowExA(
+        exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+        child ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr, ::GetModuleHandleA(nullptr), nullptr);
     if (!hwnd)
         return false;
     if (!Attach(hwnd, true)) {
@@ -145,8 +144,7 @@ void CWnd::Detach()
     m_ownsWindow = false;
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                    DWORD_PTR refData)
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData)
 {
     auto* self = reinterpret_cast<CWnd*>(refData);
     if (!self || self->m_hWnd != hwnd)

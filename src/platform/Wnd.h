@@ -24,8 +24,8 @@ public:
     static CWnd* FromHandle(HWND hwnd);
 
     // Creates a child or pop-up window of an existing class and hooks it.
-    bool CreateEx(DWORD exStyle, const char* className, const char* text, DWORD style,
-                  const RECT& rect, HWND parent, UINT id);
+    bool CreateEx(DWORD exStyle, const char* className, const char* text, DWORD style, const RECT& rect, HWND parent,
+                  UINT id);
     // Hooks the child with the given id of a dialog (the dialog keeps owning it).
     bool SubclassDlgItem(UINT id, HWND parent);
     bool SubclassWindow(HWND hwnd);
@@ -86,8 +86,8 @@ private:
         bool defaulted;
     };
 
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR refData);
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR refData);
     void Detach();
 
     bool m_ownsWindow = false;

@@ -4,8 +4,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
-    HWND window = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "corvale test keeper", WS_POPUP, 0, 0, 1, 1,
-                                    nullptr, nullptr, instance, nullptr);
+    HWND window = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "corvale test keeper", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                    nullptr, instance, nullptr);
     if (!window)
         return 1;
     HANDLE ready = ::CreateFileA(commandLine, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

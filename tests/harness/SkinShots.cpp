@@ -42,8 +42,8 @@ IPicture* LoadSkin(int id)
     if (FAILED(::CreateStreamOnHGlobal(memory.Get(), FALSE, &stream)))
         return nullptr;
     IPicture* picture = nullptr;
-    const HRESULT loaded = ::OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                                            reinterpret_cast<void**>(&picture));
+    const HRESULT loaded =
+        ::OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
     stream->Release();
     return SUCCEEDED(loaded) ? picture : nullptr;
 }
@@ -63,7 +63,8 @@ void DrawRegions(HDC dc)
             ::Ellipse(dc, c.centreX - c.radius, c.centreY - c.radius, c.centreX + c.radius + 1,
                       c.centreY + c.radius + 1);
         for (const BoxRegion& box : kClickRegions)
-            Outline(dc, box.left < 0 ? 0 : box.left, box.top, box.right, box.bottom > g_height ? g_height - 1 : box.bottom);
+            Outline(dc, box.left < 0 ? 0 : box.left, box.top, box.right,
+                    box.bottom > g_height ? g_height - 1 : box.bottom);
         Outline(dc, kFooterHover.left, kFooterHover.top + 2, kFooterHover.right, kFooterHover.bottom - 2);
         ::MoveToEx(dc, 0, kTitleStripHeight, nullptr);
         ::LineTo(dc, g_width, kTitleStripHeight);
@@ -71,14 +72,14 @@ void DrawRegions(HDC dc)
     case IDG_ABOUT:
         for (const HotArea* area : {&kAboutHelp, &kAboutHomeTop, &kAboutProductPage, &kAboutHomeBottom})
             Outline(dc, area->left, area->top, area->right, area->bottom);
-        Outline(dc, 320, 208, 409, 234); // the Close button
+        Outline(dc, 320, 208, 409, 234);         // the Close button
         Outline(dc, 65, 54, 65 + 343, 54 + 146); // the licence view
         ::MoveToEx(dc, 0, kDragStripHeight, nullptr);
         ::LineTo(dc, g_width, kDragStripHeight);
         break;
     case IDG_COOKIE_KEEP:
-        for (const HotArea* area : {&kKeepListProductLogo, &kKeepListMakersLogoClick, &kKeepListFooterLine,
-                                    &kKeepListCancel, &kKeepListOk})
+        for (const HotArea* area :
+             {&kKeepListProductLogo, &kKeepListMakersLogoClick, &kKeepListFooterLine, &kKeepListCancel, &kKeepListOk})
             Outline(dc, area->left < 0 ? 0 : area->left, area->top, area->right > g_width ? g_width - 1 : area->right,
                     area->bottom > g_height ? g_height - 1 : area->bottom);
         ::MoveToEx(dc, 0, kDragStripHeight, nullptr);
@@ -86,13 +87,12 @@ void DrawRegions(HDC dc)
         break;
     case IDG_PROGRESS:
         Outline(dc, kProgressHomeArea.left, kProgressHomeArea.top, g_width - 1, kProgressHomeArea.bottom);
-        Outline(dc, 320, 50, 409, 76); // the Close button
+        Outline(dc, 320, 50, 409, 76);           // the Close button
         Outline(dc, 25, 90, 25 + 385, 90 + 140); // the list
         ::MoveToEx(dc, 0, kDragStripHeight, nullptr);
         ::LineTo(dc, g_width, kDragStripHeight);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -114,11 +114,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
-    case WM_TIMER:
-        ::PostQuitMessage(0);
-        return 0;
-    default:
-        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_TIMER: ::PostQuitMessage(0); return 0;
+    default: return ::DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -152,7 +149,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                                     nullptr, nullptr, instance, nullptr);
     ::UpdateWindow(window);
     ::SetTimer(window, 1, 60000, nullptr);
-    FileHandle ready(::CreateFileA(__argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle ready(
+        ::CreateFileA(__argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     ready.Reset();
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0)

@@ -54,8 +54,7 @@ protected:
             PostMessage(kEndWith, 7);
             PumpPendingMessages();
             return 0;
-        default:
-            return CDialog::OnMessage(msg, wParam, lParam);
+        default: return CDialog::OnMessage(msg, wParam, lParam);
         }
     }
 };

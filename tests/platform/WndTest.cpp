@@ -35,19 +35,14 @@ protected:
         if (DispatchDepth() > deepestDepth)
             deepestDepth = DispatchDepth();
         switch (msg) {
-        case kPing:
-            ++pings;
-            return static_cast<LRESULT>(wParam) * 2;
+        case kPing: ++pings; return static_cast<LRESULT>(wParam) * 2;
         case kNest:
             // A handler that pumps: the posted kDestroyMe is handled inside this one.
             PostMessage(kDestroyMe);
             PumpPendingMessages();
             return IsAttached() ? 1 : 0;
-        case kDestroyMe:
-            DestroyWindow();
-            return 0;
-        default:
-            return CStatic::OnMessage(msg, wParam, lParam);
+        case kDestroyMe: DestroyWindow(); return 0;
+        default: return CStatic::OnMessage(msg, wParam, lParam);
         }
     }
     bool OnReflectedCommand(UINT notifyCode) override

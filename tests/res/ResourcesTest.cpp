@@ -102,8 +102,8 @@ public:
         result.cx = static_cast<int16_t>(Word(m_data, 14));
         result.cy = static_cast<int16_t>(Word(m_data, 16));
         m_at = 18;
-        SkipNameOrOrdinal();             // menu
-        SkipNameOrOrdinal();             // class
+        SkipNameOrOrdinal(); // menu
+        SkipNameOrOrdinal(); // class
         result.caption = ReadString();
         if (result.style & DS_SETFONT) {
             result.pointSize = Word(m_data, m_at);
@@ -205,7 +205,8 @@ TEST_F(Resources, AboutTemplate)
 TEST_F(Resources, MainWindowTemplateIsAVisiblePopupWithATaskbarButtonAndNoCaption)
 {
     const DialogTemplate main = Template(Bytes(MAKEINTRESOURCEA(5), IDD_MAIN));
-    EXPECT_EQ(main.style & (WS_POPUP | WS_VISIBLE | WS_BORDER), static_cast<uint32_t>(WS_POPUP | WS_VISIBLE | WS_BORDER));
+    EXPECT_EQ(main.style & (WS_POPUP | WS_VISIBLE | WS_BORDER),
+              static_cast<uint32_t>(WS_POPUP | WS_VISIBLE | WS_BORDER));
     EXPECT_EQ(main.style & (WS_CAPTION & ~WS_BORDER), 0u) << "no caption";
     EXPECT_EQ(main.style & WS_SYSMENU, 0u);
     EXPECT_EQ(main.exStyle & WS_EX_APPWINDOW, static_cast<uint32_t>(WS_EX_APPWINDOW));
@@ -230,7 +231,8 @@ TEST_F(Resources, SplashTemplate)
 TEST_F(Resources, ProgressTemplate)
 {
     const DialogTemplate progress = Template(Bytes(MAKEINTRESOURCEA(5), IDD_PROGRESS));
-    EXPECT_EQ(progress.style, static_cast<uint32_t>(WS_POPUP | WS_BORDER | DS_SETFONT)) << "shown by the run, not by itself";
+    EXPECT_EQ(progress.style, static_cast<uint32_t>(WS_POPUP | WS_BORDER | DS_SETFONT))
+        << "shown by the run, not by itself";
     EXPECT_EQ(progress.cx, 196);
     EXPECT_EQ(progress.cy, 132);
     EXPECT_EQ(progress.font, "MS Sans Serif");
@@ -378,9 +380,10 @@ TEST_P(SkinImages, AreOneFrameGif89aOfTheirLogicalSize)
 }
 
 INSTANTIATE_TEST_SUITE_P(Resources, SkinImages,
-                         ::testing::Values(ImageCase{IDG_PAGE_GENERAL, 468, 344}, ImageCase{IDG_PAGE_INTERNET, 468, 344},
-                                           ImageCase{IDG_PAGE_SYSTEM, 468, 344}, ImageCase{IDG_ABOUT, 468, 312},
-                                           ImageCase{IDG_COOKIE_KEEP, 540, 344}, ImageCase{IDG_PROGRESS, 436, 312}),
+                         ::testing::Values(ImageCase{IDG_PAGE_GENERAL, 468, 344},
+                                           ImageCase{IDG_PAGE_INTERNET, 468, 344}, ImageCase{IDG_PAGE_SYSTEM, 468, 344},
+                                           ImageCase{IDG_ABOUT, 468, 312}, ImageCase{IDG_COOKIE_KEEP, 540, 344},
+                                           ImageCase{IDG_PROGRESS, 436, 312}),
                          [](const ::testing::TestParamInfo<ImageCase>& info) {
                              return "Image" + std::to_string(info.param.id);
                          });

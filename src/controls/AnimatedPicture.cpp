@@ -1,0 +1,373 @@
+#include "controls/AnimatedPicture.h"
+
+#include "controls/GifParser.h"
+#include "platform/Gdi.h"
+
+#include <olectl.h>
+
+#include <cstring>
+#include <utility>
+
+namespace corvale {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr int kHimetricPerInch = 2540;
+constexpr int kDisposeToBackground = 2;
+constexpr int kDisposeToPrevious = 3;
+// Delays below 5 hundredths (and frames without any delay) show for 100 ms: many GIFs
+// say 0 and mean "as fast as sensible".
+constexpr int kShortestDelay = 5;
+constexpr DWORD kShortDelayWait = 100;
+
+// GlobalLock/GlobalUnlock pair; Unlock may come early, before the block goes to a stream.
+class GlobalLockGuard {
+public:
+    explicit GlobalLockGuard(HGLOBAL block) : m_block(block), m_data(::GlobalLock(block)) {}
+    ~GlobalLockGuard() { Unlock(); }
+    GlobalLockGuard(const GlobalLockGuard&) = delete;
+    GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+
+    void* Data() const { return m_data; }
+    void Unlock()
+    {
+        if (m_data)
+            (void)::GlobalUnlock(m_block); // its result only says whether locks remain
+        m_data = nullptr;
+    }
+
+private:
+    HGLOBAL m_block;
+    void* m_data;
+};
+
+// Decodes size bytes of a movable block with the system picture loader. The stream
+// leaves the block to its owner.
+ComPtr<IPicture> DecodePicture(HGLOBAL block, std::size_t size)
+{
+    ComPtr<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(block, FALSE, &stream)))
+        return nullptr;
+    ComPtr<IPicture> picture;
+    if (FAILED(::OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                                reinterpret_cast<void**>(picture.GetAddressOf()))))
+        return nullptr;
+    return picture;
+}
+
+// The system loader reads from a stream over a movable block, so each one-frame stream
+// gets a block of its own.
+ComPtr<IPicture> DecodeFrame(const std::vector<std::uint8_t>& stream)
+{
+    GlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, stream.size()));
+    if (!block)
+        return nullptr;
+    {
+        GlobalLockGuard lock(block.Get());
+        if (!lock.Data())
+            return nullptr;
+        std::memcpy(lock.Data(), stream.data(), stream.size());
+    }
+    return DecodePicture(block.Get(), stream.size());
+}
+
+DWORD FrameWait(int delay)
+{
+    return delay >= kShortestDelay ? static_cast<DWORD>(delay) * 10 : kShortDelayWait;
+}
+
+} // namespace
+
+bool MemorySurface::Create(HDC compatibleWith, int width, int height)
+{
+    Release();
+    m_dc.Reset(::CreateCompatibleDC(compatibleWith));
+    if (!m_dc)
+        return false;
+    m_bitmap.Reset(::CreateCompatibleBitmap(compatibleWith, width, height));
+    if (!m_bitmap) {
+        m_dc.Reset();
+        return false;
+    }
+    m_displaced = ::SelectObject(m_dc.Get(), m_bitmap.Get());
+    return true;
+}
+
+void MemorySurface::Release()
+{
+    if (m_dc && m_displaced)
+        ::SelectObject(m_dc.Get(), m_displaced);
+    m_displaced = nullptr;
+    m_dc.Reset();
+    m_bitmap.Reset();
+}
+
+CAnimatedPicture::CAnimatedPicture() : m_stopEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+CAnimatedPicture::~CAnimatedPicture()
+{
+    ReleasePicture();
+}
+
+bool CAnimatedPicture::LoadResourcePicture(const char* name, const char* type)
+{
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC resource = ::FindResourceA(module, name, type);
+    if (!resource)
+        return false;
+    HGLOBAL loaded = ::LoadResource(module, resource);
+    const DWORD size = ::SizeofResource(module, resource);
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    if (!bytes || size == 0)
+        return false;
+    GlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!block)
+        return false;
+    {
+        GlobalLockGuard lock(block.Get());
+        if (!lock.Data())
+            return false;
+        std::memcpy(lock.Data(), bytes, size);
+    }
+    return LoadPictureData(block.Get(), size);
+}
+
+bool CAnimatedPicture::LoadPictureData(HGLOBAL data, std::size_t size)
+{
+    ReleasePicture();
+    GlobalLockGuard lock(data);
+    if (!lock.Data())
+        return false;
+    const auto* bytes = static_cast<const std::uint8_t*>(lock.Data());
+    if (!GifParser::HasGifSignature(bytes, size)) {
+        lock.Unlock();
+        return LoadStill(data, size, true);
+    }
+
+    m_isGif = true;
+    GifParser parser(bytes, size);
+    m_logicalWidth = parser.LogicalWidth();
+    m_logicalHeight = parser.LogicalHeight();
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    if (parser.BackgroundRgb(red, green, blue))
+        m_backgroundColor = RGB(red, green, blue);
+
+    int frameCount = 0;
+    while (parser.SkipFrame())
+        ++frameCount;
+    if (frameCount == 0)
+        return false;
+    if (frameCount == 1) {
+        lock.Unlock();
+        return LoadStill(data, size, false);
+    }
+
+    parser.RewindToFirstBlock();
+    GifFrame frame;
+    while (parser.ExtractFrame(frame)) {
+        PictureFrame decoded;
+        decoded.Picture = DecodeFrame(frame.Stream);
+        if (!decoded.Picture)
+            continue; // the frame is left out; the others play
+        decoded.Width = frame.Width;
+        decoded.Height = frame.Height;
+        decoded.Left = frame.Left;
+        decoded.Top = frame.Top;
+        decoded.Delay = frame.Delay;
+        decoded.Disposal = frame.Disposal;
+        m_frames.push_back(std::move(decoded));
+    }
+    lock.Unlock();
+    if (m_frames.empty())
+        return false;
+    return CreateSurface(m_logicalWidth, m_logicalHeight);
+}
+
+bool CAnimatedPicture::LoadStill(HGLOBAL data, std::size_t size, bool sizeFromPicture)
+{
+    m_stillPicture = DecodePicture(data, size);
+    if (!m_stillPicture)
+        return false;
+    if (sizeFromPicture) {
+        OLE_XSIZE_HIMETRIC width = 0;
+        OLE_YSIZE_HIMETRIC height = 0;
+        m_stillPicture->get_Width(&width);
+        m_stillPicture->get_Height(&height);
+        WindowDc windowDc(m_hWnd);
+        if (!windowDc)
+            return false;
+        m_logicalWidth = ::MulDiv(width, ::GetDeviceCaps(windowDc.Get(), LOGPIXELSX), kHimetricPerInch);
+        m_logicalHeight = ::MulDiv(height, ::GetDeviceCaps(windowDc.Get(), LOGPIXELSY), kHimetricPerInch);
+    }
+    return CreateSurface(m_logicalWidth, m_logicalHeight);
+}
+
+bool CAnimatedPicture::CreateSurface(int width, int height)
+{
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WindowDc windowDc(m_hWnd);
+    if (!windowDc)
+        return false;
+    CriticalSectionLock lock(m_drawing);
+    if (!m_surface.Create(windowDc.Get(), width, height))
+        return false;
+    // The background read from the GIF is kept: disposal method 2 and the clean start of
+    // every loop are meant to show it.
+    Fill(0, 0, width, height);
+    return true;
+}
+
+bool CAnimatedPicture::ShowPicture()
+{
+    if (!m_surface)
+        return false;
+    if (m_isGif && m_frames.size() > 1) {
+        if (m_thread)
+            return false;
+        m_thread.Reset(::CreateThread(nullptr, 0, &CAnimatedPicture::AnimationThread, this, CREATE_SUSPENDED, nullptr));
+        if (m_thread)
+            ::ResumeThread(m_thread.Get());
+        return false;
+    }
+    bool rendered = false;
+    {
+        CriticalSectionLock lock(m_drawing);
+        if (m_stillPicture) {
+            rendered = Render(m_stillPicture.Get(), 0, 0, m_logicalWidth, m_logicalHeight);
+        } else if (m_frames.size() == 1) {
+            // Only one frame of an animation decoded: it is shown still, where it belongs.
+            const PictureFrame& frame = m_frames.front();
+            rendered = Render(frame.Picture.Get(), frame.Left, frame.Top, frame.Width, frame.Height);
+        }
+    }
+    if (rendered)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return rendered;
+}
+
+void CAnimatedPicture::StopAnimation()
+{
+    m_stopRequested = true;
+    ::SetEvent(m_stopEvent.Get());
+    if (m_thread) {
+        // The thread wakes from its frame wait at once and finishes at most one render.
+        // Its surface and frames must not go while it runs, so there is no time limit.
+        ::WaitForSingleObject(m_thread.Get(), INFINITE);
+        m_thread.Reset();
+    }
+    ::ResetEvent(m_stopEvent.Get());
+    m_stopRequested = false;
+}
+
+void CAnimatedPicture::ReleasePicture()
+{
+    StopAnimation();
+    CriticalSectionLock lock(m_drawing);
+    m_stillPicture.Reset();
+    m_frames.clear();
+    m_surface.Release();
+    m_savedArea.Release();
+    m_isGif = false;
+    m_currentFrame = 0;
+    m_backgroundColor = kDefaultBackground;
+}
+
+DWORD WINAPI CAnimatedPicture::AnimationThread(void* picture)
+{
+    static_cast<CAnimatedPicture*>(picture)->Animate();
+    return 0;
+}
+
+void CAnimatedPicture::Animate()
+{
+    const int frameCount = static_cast<int>(m_frames.size());
+    {
+        // After a stop this completes the disposal of the frame that was on show.
+        CriticalSectionLock lock(m_drawing);
+        Dispose(m_frames[m_currentFrame]);
+    }
+    while (!m_stopRequested) {
+        const PictureFrame& frame = m_frames[m_currentFrame];
+        bool rendered = false;
+        {
+            CriticalSectionLock lock(m_drawing);
+            if (frame.Disposal == kDisposeToPrevious)
+                SaveArea(frame);
+            rendered = Render(frame.Picture.Get(), frame.Left, frame.Top, frame.Width, frame.Height);
+        }
+        if (rendered)
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        if (m_stopRequested)
+            return;
+        (void)::WaitForSingleObject(m_stopEvent.Get(), FrameWait(frame.Delay)); // timeout or stop alike
+        if (m_stopRequested)
+            return;
+
+        CriticalSectionLock lock(m_drawing);
+        Dispose(frame);
+        if (++m_currentFrame == frameCount) {
+            m_currentFrame = 0;
+            Fill(0, 0, m_logicalWidth, m_logicalHeight);
+        }
+    }
+}
+
+bool CAnimatedPicture::Render(IPicture* picture, int left, int top, int width, int height)
+{
+    OLE_XSIZE_HIMETRIC sourceWidth = 0;
+    OLE_YSIZE_HIMETRIC sourceHeight = 0;
+    picture->get_Width(&sourceWidth);
+    picture->get_Height(&sourceHeight);
+    // HIMETRIC runs upwards: start at the bottom and go up by a negative height.
+    return SUCCEEDED(picture->Render(m_surface.Dc(), left, top, width, height, 0, sourceHeight, sourceWidth,
+                                     -sourceHeight, nullptr));
+}
+
+void CAnimatedPicture::Fill(int left, int top, int width, int height)
+{
+    GdiObject brush(::CreateSolidBrush(m_backgroundColor));
+    if (!brush)
+        return;
+    const RECT area{left, top, left + width, top + height};
+    ::FillRect(m_surface.Dc(), &area, static_cast<HBRUSH>(brush.Get()));
+}
+
+void CAnimatedPicture::SaveArea(const PictureFrame& frame)
+{
+    if (!m_savedArea.Create(m_surface.Dc(), frame.Width, frame.Height))
+        return;
+    ::BitBlt(m_savedArea.Dc(), 0, 0, frame.Width, frame.Height, m_surface.Dc(), frame.Left, frame.Top, SRCCOPY);
+}
+
+void CAnimatedPicture::Dispose(const PictureFrame& frame)
+{
+    if (frame.Disposal == kDisposeToBackground) {
+        Fill(frame.Left, frame.Top, frame.Width, frame.Height);
+    } else if (frame.Disposal == kDisposeToPrevious && m_savedArea) {
+        ::BitBlt(m_surface.Dc(), frame.Left, frame.Top, frame.Width, frame.Height, m_savedArea.Dc(), 0, 0, SRCCOPY);
+        m_savedArea.Release();
+    }
+}
+
+LRESULT CAnimatedPicture::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_DESTROY: StopAnimation(); return Default();
+    default: return CStatic::OnMessage(msg, wParam, lParam);
+    }
+}
+
+void CAnimatedPicture::OnPaint()
+{
+    PaintDc paint(m_hWnd);
+    CriticalSectionLock lock(m_drawing);
+    if (m_surface)
+        ::BitBlt(paint.Get(), 0, 0, m_logicalWidth, m_logicalHeight, m_surface.Dc(), 0, 0, SRCCOPY);
+}
+
+} // namespace corvale

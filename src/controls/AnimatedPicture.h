@@ -1,0 +1,109 @@
+#pragma once
+// CAnimatedPicture: the static control that shows every skin image. It takes the size of
+// its picture, keeps it on an off-screen surface and paints by one copy from there. A GIF
+// of several frames is cut into one-frame streams, decoded once, and played by a thread
+// of its own with the stream's delays and disposal methods.
+
+#include "platform/CriticalSection.h"
+#include "platform/Controls.h"
+#include "platform/Handle.h"
+
+#include <ocidl.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <cstddef>
+#include <vector>
+
+namespace corvale {
+
+// One decoded frame of an animation and where and how long it shows.
+struct PictureFrame {
+    Microsoft::WRL::ComPtr<IPicture> Picture;
+    int Width = 0;
+    int Height = 0;
+    int Left = 0;
+    int Top = 0;
+    // Hundredths of a second; -1 when the frame had no graphic control extension.
+    int Delay = -1;
+    int Disposal = 0;
+};
+
+// A memory device context with a bitmap of its own selected into it. The displaced
+// bitmap goes back before the context and the bitmap are deleted.
+class MemorySurface {
+public:
+    MemorySurface() = default;
+    ~MemorySurface() { Release(); }
+    MemorySurface(const MemorySurface&) = delete;
+    MemorySurface& operator=(const MemorySurface&) = delete;
+
+    bool Create(HDC compatibleWith, int width, int height);
+    void Release();
+    HDC Dc() const { return m_dc.Get(); }
+    explicit operator bool() const { return m_dc.IsValid(); }
+
+private:
+    MemoryDc m_dc;
+    GdiObject m_bitmap;
+    HGDIOBJ m_displaced = nullptr;
+};
+
+class CAnimatedPicture : public CStatic {
+public:
+    static constexpr COLORREF kDefaultBackground = RGB(255, 255, 255);
+
+    CAnimatedPicture();
+    ~CAnimatedPicture() override;
+
+    // From the program's own module; name may be MAKEINTRESOURCEA of an id.
+    bool LoadResourcePicture(const char* name, const char* type);
+    bool LoadResourcePicture(UINT id, const char* type) { return LoadResourcePicture(MAKEINTRESOURCEA(id), type); }
+    // Reads size bytes of a movable memory block; the caller keeps the block.
+    bool LoadPictureData(HGLOBAL data, std::size_t size);
+    // Renders a still picture and repaints (true), or starts the animation (false).
+    bool ShowPicture();
+    // Ends the animation thread; the frames stay, and a later ShowPicture resumes.
+    void StopAnimation();
+    void ReleasePicture();
+
+    int LogicalWidth() const { return m_logicalWidth; }
+    int LogicalHeight() const { return m_logicalHeight; }
+    COLORREF BackgroundColor() const { return m_backgroundColor; }
+    std::size_t FrameCount() const { return m_frames.size(); }
+    int CurrentFrame() const { return m_currentFrame; }
+    bool IsAnimating() const { return m_thread.IsValid(); }
+
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static DWORD WINAPI AnimationThread(void* picture);
+    void Animate();
+
+    bool LoadStill(HGLOBAL data, std::size_t size, bool sizeFromPicture);
+    bool CreateSurface(int width, int height);
+    // The callers hold m_drawing around each of these.
+    bool Render(IPicture* picture, int left, int top, int width, int height);
+    void Fill(int left, int top, int width, int height);
+    void SaveArea(const PictureFrame& frame);
+    void Dispose(const PictureFrame& frame);
+    void OnPaint();
+
+    int m_logicalWidth = 0;
+    int m_logicalHeight = 0;
+    COLORREF m_backgroundColor = kDefaultBackground;
+    int m_currentFrame = 0;
+    bool m_isGif = false;
+    std::atomic<bool> m_stopRequested{false};
+    MemorySurface m_surface;
+    MemorySurface m_savedArea;
+    KernelHandle m_thread;
+    KernelHandle m_stopEvent;
+    Microsoft::WRL::ComPtr<IPicture> m_stillPicture;
+    std::vector<PictureFrame> m_frames;
+    // Rendering and disposal on the animation thread against the copy in WM_PAINT.
+    CriticalSection m_drawing;
+};
+
+} // namespace corvale
