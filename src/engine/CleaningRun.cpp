@@ -1,0 +1,56 @@
+#include "engine/CleaningRun.h"
+
+#include <windows.h>
+
+#include "engine/ProgressLines.h"
+
+namespace corvale {
+
+void StartCleaningRun(ICleaningRunOwner& owner)
+{
+    StartCleaningRun(owner, TaskCatalogue());
+}
+
+void StartCleaningRun(ICleaningRunOwner& owner, const TaskSlots& slots)
+{
+    // Decided once: a change made while the run pumps counts from the next run.
+    const bool reporting = owner.Options().ShowProgress == 1;
+    if (reporting) {
+        owner.EnableOwner(false);
+        owner.ReplaceProgressWindow(owner.Options().CleaningAutoClose, owner.Options().ShowProgress);
+        owner.AddProgressLine(kCleaningStartedLine);
+        owner.AddProgressLine(kSeparatorLine);
+    }
+
+    owner.CommitPage();
+
+    for (const TaskSlot& slot : slots) {
+        owner.PumpPendingMessages();
+        const int flag = owner.Options().OptionFlags[slot.option];
+        if (flag != 1 && !slot.runsAlways)
+            continue;
+        slot.work(flag);
+        if (reporting && flag == 1)
+            owner.AddProgressLine(slot.line);
+    }
+
+    if (reporting) {
+        owner.AddProgressLine(kSeparatorLine);
+        owner.AddProgressLine(kCleaningDoneLine);
+        if (owner.Options().CleaningAutoClose == 1) {
+            owner.PumpPendingMessages();
+            owner.PostProgressClose();
+        }
+        owner.EnableOwner(true);
+    }
+}
+
+bool ConfirmCleanNow(const CleaningOptions& options)
+{
+    if (HasCleaningOptionSelected(options))
+        return true;
+    (void)::MessageBoxA(nullptr, kNothingSelectedText, kNothingSelectedCaption, MB_ICONINFORMATION);
+    return false;
+}
+
+} // namespace corvale

@@ -1,0 +1,20 @@
+#pragma once
+// The folders no whole-tree sweep may be or contain, and how a path is resolved before
+// it is compared with them. Both are asked of the system at call time, so a changed
+// profile or shell folder is seen at once.
+
+#include <string>
+#include <vector>
+
+namespace corvale {
+
+// Comparison keys (see PathRules.h) of the Windows and system directories, the user
+// profile, Desktop, Documents, Favorites, the roaming and local AppData folders and
+// Program Files.
+std::vector<std::string> ProtectedFolderKeys();
+
+// The comparison key of a folder as the system resolves it: full path, long names.
+// Empty when the path is not an absolute folder path.
+std::string ResolvedFolderKey(const std::string& path);
+
+} // namespace corvale

@@ -1,0 +1,61 @@
+#pragma once
+// CRegistryKey: one open registry key that is never created. When the open fails the
+// object stays closed and every operation on it does nothing, so a cleaning task opens
+// its key and does its work without checking.
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/Handle.h"
+
+namespace corvale {
+
+// What a value lookup or enumeration found. When Found is false the other fields keep
+// what an earlier call left in them.
+struct RegistryValue {
+    std::string Data; // the bytes read, up to the first zero byte
+    std::string Name; // empty for the unnamed default value
+    DWORD Type = REG_NONE;
+    bool Found = false;
+};
+
+class CRegistryKey {
+public:
+    CRegistryKey() = default;
+    // Opens root\subKey with read, set-value and create-subkey access.
+    CRegistryKey(const std::string& subKey, HKEY root);
+
+    bool IsOpen() const { return m_key.IsValid(); }
+    HKEY Handle() const { return m_key.Get(); }
+
+    void Close();
+    // Closes this key and opens parent\name in its place.
+    bool Reopen(const std::string& name, HKEY parent);
+
+    // Looks the value up by its exact name: byte-wise and case-sensitive, although the
+    // registry itself ignores case.
+    RegistryValue& FindValue(const std::string& name, RegistryValue& out) const;
+    // The value at an index of the key's value list. A value with empty data is found
+    // with empty Data.
+    RegistryValue& EnumValue(DWORD index, RegistryValue& out) const;
+    // Opens the subkey at an index into the child. True whenever the subkey exists, even
+    // when the child could not open it.
+    bool EnumSubKey(DWORD index, CRegistryKey& child) const;
+
+    // Returns the status of the write, or 0 when the key is not open.
+    LONG SetDword(const std::string& name, DWORD value);
+    void DeleteValue(const std::string& name);
+    void DeleteFoundValue(const RegistryValue& value);
+    // Empties the key of every value, the unnamed default value and any order value of a
+    // list included. Stops at a value that cannot be deleted.
+    void DeleteAllValues();
+    // Empties every direct subkey of its values; the key's own values and deeper levels
+    // stay.
+    void DeleteAllSubKeyValues();
+
+private:
+    RegKey m_key;
+};
+
+} // namespace corvale

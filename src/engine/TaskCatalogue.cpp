@@ -1,0 +1,225 @@
+#include "engine/TaskCatalogue.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <urlhist.h>
+#include <shlguid.h>
+
+#include <optional>
+#include <string>
+
+#include "engine/FolderCleaner.h"
+#include "engine/RegistryKey.h"
+#include "engine/UrlCache.h"
+#include "settings/CleaningOptions.h"
+
+namespace corvale {
+namespace {
+
+constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kTypedAddressesKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr char kSearchAssistantKey[] = "Software\\Microsoft\\Search Assistant\\ACMru";
+constexpr char kRunHistoryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+constexpr char kOpenSaveHistoryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
+constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kNetworkSharesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WorkgroupCrawler\\Shares";
+constexpr char kMappedDrivesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Map Network Drive MRU";
+constexpr char kExplorerPoliciesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+
+std::optional<std::string> ShellFolder(const char* name)
+{
+    const CRegistryKey key(kShellFoldersKey, HKEY_CURRENT_USER);
+    RegistryValue value;
+    if (!key.FindValue(name, value).Found)
+        return std::nullopt;
+    return value.Data;
+}
+
+void EmptyFolder(const std::string& folder)
+{
+    CFolderCleaner(folder).SweepTree(std::string(), std::string());
+}
+
+std::string WindowsDirectory(UINT bufferSize)
+{
+    std::string folder(bufferSize, '\0');
+    const UINT length = ::GetWindowsDirectoryA(&folder[0], bufferSize);
+    folder.resize(length < bufferSize ? length : 0);
+    return folder;
+}
+
+void WritePolicy(HKEY root, const char* keyPath, const char* name, int flag)
+{
+    (void)CRegistryKey(keyPath, root).SetDword(name, flag == 1 ? 1 : 0); // no rights: not written
+}
+
+void NoWork(int) {}
+
+template <void (*Work)()> void Unflagged(int)
+{
+    Work();
+}
+
+} // namespace
+
+void CleanTemporaryInternetFiles()
+{
+    if (const std::optional<std::string> cache = ShellFolder("Cache"))
+        EmptyFolder(*cache);
+    (void)CleanUrlCache(false); // a walk cut short leaves the rest for the next run
+}
+
+void ClearBrowserHistory()
+{
+    const HRESULT apartment = ::CoInitialize(nullptr);
+    IUrlHistoryStg2* history = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_CUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                                     IID_IUrlHistoryStg2, reinterpret_cast<void**>(&history)))) {
+        (void)history->ClearHistory(); // Wine answers E_NOTIMPL: the history stays
+        history->Release();
+    }
+    // Only a successful CoInitialize is paired: a thread already in another apartment
+    // keeps it.
+    if (SUCCEEDED(apartment))
+        ::CoUninitialize();
+}
+
+void ClearTypedAddresses()
+{
+    CRegistryKey(kTypedAddressesKey, HKEY_CURRENT_USER).DeleteAllValues();
+}
+
+void CleanCookies()
+{
+    if (const std::optional<std::string> cookies = ShellFolder("Cookies"))
+        CFolderCleaner(*cookies).DeleteCookieFiles();
+    (void)CleanUrlCache(true); // a walk cut short leaves the rest for the next run
+}
+
+void ClearSearchHistory()
+{
+    CRegistryKey(kSearchAssistantKey, HKEY_CURRENT_USER).DeleteAllSubKeyValues();
+}
+
+void ClearRecentDocuments()
+{
+    if (const std::optional<std::string> recent = ShellFolder("Recent"))
+        CFolderCleaner(*recent).DeleteMatchingFiles("*.lnk");
+}
+
+void CleanScandiskFiles()
+{
+    // An empty removable drive would otherwise ask the user to insert a disk.
+    const UINT errorMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    ::SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        const CFolderCleaner root(std::string{letter, ':', '\\'});
+        root.SweepTree(std::string(), "FOUND.*");
+        root.SweepTree(std::string(), "FILE*.CHK");
+    }
+    ::SetErrorMode(errorMode);
+}
+
+void EmptyRecycleBin()
+{
+    (void)::SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOSOUND);
+}
+
+void EmptyClipboardMemory()
+{
+    if (::OpenClipboard(nullptr)) {
+        (void)::EmptyClipboard();
+        (void)::CloseClipboard();
+    }
+}
+
+void CleanDownloadedProgramFiles()
+{
+    EmptyFolder(WindowsDirectory(MAX_PATH) + "\\Downloaded Program Files");
+}
+
+void CleanTemporaryFolders()
+{
+    constexpr DWORD kBufferSize = MAX_PATH + 1;
+    char temp[kBufferSize] = {};
+    const DWORD tempLength = ::GetTempPathA(kBufferSize, temp);
+    const std::string windows = WindowsDirectory(kBufferSize);
+    if (tempLength > 0 && tempLength < kBufferSize && !windows.empty() && windows != temp)
+        EmptyFolder(temp);
+
+    // Without a Windows directory these two are relative paths, which the sweep refuses.
+    EmptyFolder(windows + "\\temp");
+    EmptyFolder(windows + "\\tmp");
+    EmptyFolder("c:\\tmp");
+    EmptyFolder("c:\\temp");
+}
+
+void ClearRunHistory()
+{
+    CRegistryKey runHistory(kRunHistoryKey, HKEY_CURRENT_USER);
+    runHistory.DeleteAllValues();
+    CRegistryKey openSaveHistory(kOpenSaveHistoryKey, HKEY_CURRENT_USER);
+    openSaveHistory.DeleteAllValues();
+    openSaveHistory.DeleteAllSubKeyValues();
+}
+
+void WriteClearPageFileAtShutdown(int flag)
+{
+    WritePolicy(HKEY_LOCAL_MACHINE, kSessionManagerKey, "ClearPageFileAtShutdown", flag);
+}
+
+void ClearNetworkDriveLists()
+{
+    if (const std::optional<std::string> netHood = ShellFolder("NetHood"))
+        EmptyFolder(*netHood);
+    CRegistryKey(kNetworkSharesKey, HKEY_CURRENT_USER).DeleteAllValues();
+    CRegistryKey(kMappedDrivesKey, HKEY_CURRENT_USER).DeleteAllValues();
+}
+
+void WriteNoRecentDocsHistory(int flag)
+{
+    WritePolicy(HKEY_CURRENT_USER, kExplorerPoliciesKey, "NoRecentDocsHistory", flag);
+}
+
+const TaskSlots& TaskCatalogue()
+{
+    static const TaskSlots kSlots{{
+        {Option::IeTempFiles, false, "Cleaning Internet Explorer Temp Files..............................Done",
+         Unflagged<CleanTemporaryInternetFiles>},
+        {Option::IeHistory, false, "Cleaning Internet Explorer History....................................Done",
+         Unflagged<ClearBrowserHistory>},
+        {Option::IeAddressBar, false, "Cleaning Internet Explorer Address Bar............................Done",
+         Unflagged<ClearTypedAddresses>},
+        // Served by the browser-window watcher; the run only reports it.
+        {Option::IeTempFilesOnClose, false, "Cleaning Internet Temp Files when IE closes...................Done",
+         NoWork},
+        {Option::IeCookies, false, "Cleaning Internet Explorer Cookies..................................Done",
+         Unflagged<CleanCookies>},
+        {Option::SearchHistory, false, "Cleaning Search History..................................................Done",
+         Unflagged<ClearSearchHistory>},
+        {Option::RecentDocsHistory, false, "Cleaning Recent Documents History...............................Done",
+         Unflagged<ClearRecentDocuments>},
+        {Option::ScandiskFiles, false, "Cleaning Scandisk Files..................................................Done",
+         Unflagged<CleanScandiskFiles>},
+        {Option::RecycleBin, false, "Cleaning Recycle Bin......................................................Done",
+         Unflagged<EmptyRecycleBin>},
+        {Option::ClipboardMemory, false, "Cleaning Clipboard Memory.............................................Done",
+         Unflagged<EmptyClipboardMemory>},
+        {Option::DownloadedProgramFiles, false, "Cleaning Downloaded Program Files Directory................Done",
+         Unflagged<CleanDownloadedProgramFiles>},
+        {Option::TempFilesDirectory, false, "Cleaning Temporary Files Directory.................................Done",
+         Unflagged<CleanTemporaryFolders>},
+        {Option::StartRunHistory, false, "Cleaning Start/Run History..............................................Done",
+         Unflagged<ClearRunHistory>},
+        {Option::SwapFileOnShutdown, true, "Cleaning Swap File On Shutdown...................................Done",
+         WriteClearPageFileAtShutdown},
+        {Option::RecentNetworkDrives, false, "Cleaning Recent Network Drive List................................Done",
+         Unflagged<ClearNetworkDriveLists>},
+        {Option::NoRecentDocsHistory, true, "Remove Recent Docs History.........................................Done",
+         WriteNoRecentDocsHistory},
+    }};
+    return kSlots;
+}
+
+} // namespace corvale

@@ -1,0 +1,154 @@
+// Cookie files, the URL cache and the keep-list, on cache entries made by WinINet and
+// files in a scratch Cookies folder; the machine's keep-list is put back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "engine/CookieKeepList.h"
+#include "engine/FolderCleaner.h"
+#include "engine/UrlCache.h"
+#include "support/EngineScratch.h"
+
+namespace corvale {
+namespace {
+
+using test::CacheUrls;
+using Names = std::vector<std::string>;
+
+class KeepListTest : public ::testing::Test {
+protected:
+    KeepListTest() { (void)::DeleteFileA(m_listPath.c_str()); }
+
+    void Keep(const std::string& text) const { test::WriteFileBytes(m_listPath, text); }
+
+    std::string m_listPath = CookieKeepList().Path();
+    test::ScopedFileRestore m_restore{m_listPath};
+};
+
+class CookieFilesTest : public KeepListTest {
+protected:
+    void MakeCookies() const
+    {
+        for (const char* name :
+             {"A@B[1].txt", "A@D.B[1].txt", "A@E[1].txt", "index.dat", "F.ini", "A@[1].txt", ".A@E[1].txt"})
+            m_cookies.File(name);
+        m_cookies.File("A@E[2].txt\\inside.txt");
+    }
+
+    test::ScratchFolder m_cookies;
+};
+
+TEST_F(CookieFilesTest, KeepsTheFilesWhoseNameIsInTheList)
+{
+    Keep("B\n");
+    MakeCookies();
+    CFolderCleaner(m_cookies.Path()).DeleteCookieFiles();
+    // "A@[1].txt" has the empty name, which any text holds.
+    EXPECT_EQ((Names{".A@E[1].txt", "A@B[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "A@[1].txt", "index.dat"}),
+              m_cookies.Entries());
+}
+
+TEST_F(CookieFilesTest, WithoutAListEveryCookieFileGoes)
+{
+    MakeCookies();
+    CFolderCleaner(m_cookies.Path() + "\\").DeleteCookieFiles();
+    EXPECT_EQ((Names{".A@E[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "index.dat"}), m_cookies.Entries());
+}
+
+TEST_F(CookieFilesTest, AnEmptyListSparesOnlyAnEmptyCookieName)
+{
+    Keep("");
+    MakeCookies();
+    CFolderCleaner(m_cookies.Path()).DeleteCookieFiles();
+    EXPECT_EQ((Names{".A@E[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "A@[1].txt", "index.dat"}),
+              m_cookies.Entries());
+}
+
+class UrlCacheTest : public KeepListTest {
+protected:
+    UrlCacheTest() { test::DeleteAllCacheEntries(); }
+    ~UrlCacheTest() override { test::DeleteAllCacheEntries(); }
+
+    static void AddCookie(const char* url) { ASSERT_TRUE(test::AddCacheEntry(url, COOKIE_CACHE_ENTRY)) << url; }
+    static void AddPage(const std::string& url, size_t headerSize = 0)
+    {
+        ASSERT_TRUE(test::AddCacheEntry(url, NORMAL_CACHE_ENTRY, 64, std::string(headerSize, 'h'))) << url;
+    }
+};
+
+TEST_F(UrlCacheTest, CookieCleaningDeletesTheCookiesNotKeptAndNothingElse)
+{
+    Keep("B\n");
+    AddCookie("Cookie:A@B.C/");
+    AddCookie("Cookie:A@D.B.C/");
+    AddPage("http://www.example.test/page.html");
+
+    EXPECT_TRUE(CleanUrlCache(true));
+
+    EXPECT_EQ(Names{"Cookie:A@B.C/"}, CacheUrls(true));
+    EXPECT_EQ(Names{"http://www.example.test/page.html"}, CacheUrls(false));
+}
+
+TEST_F(UrlCacheTest, AnEmptyListKeepsNoCookieEntry)
+{
+    Keep("");
+    AddCookie("Cookie:A@B.C/");
+    AddCookie("Cookie:A@.C/");
+    EXPECT_TRUE(CleanUrlCache(true));
+    EXPECT_EQ(Names{}, CacheUrls(true));
+}
+
+TEST_F(UrlCacheTest, CookiesSetThroughWinInetAreKeptByTheirSite)
+{
+    const char* expires = "; expires=Sat, 01-Jan-2033 00:00:00 GMT";
+    ASSERT_TRUE(::InternetSetCookieA("http://www.kept.test/", "k", (std::string("v=1") + expires).c_str()));
+    ASSERT_TRUE(::InternetSetCookieA("http://www.gone.test/", "g", (std::string("v=2") + expires).c_str()));
+    const Names before = CacheUrls(true);
+    ASSERT_EQ(2u, before.size()) << "WinINet made no cookie entries";
+    Keep("www.kept\n");
+
+    EXPECT_TRUE(CleanUrlCache(true));
+
+    ASSERT_EQ(1u, CacheUrls(true).size());
+    EXPECT_NE(std::string::npos, CacheUrls(true)[0].find("kept")) << CacheUrls(true)[0];
+}
+
+TEST_F(UrlCacheTest, CacheCleaningDeletesEveryEntryButTheCookies)
+{
+    Keep("");
+    AddCookie("Cookie:A@B.C/");
+    AddPage("http://www.example.test/a.html");
+    AddPage("http://www.example.test/b.css");
+    ASSERT_TRUE(test::AddCacheEntry("Visited: me@http://www.example.test/a.html", URLHISTORY_CACHE_ENTRY));
+
+    EXPECT_TRUE(CleanUrlCache(false));
+
+    EXPECT_EQ(Names{"Cookie:A@B.C/"}, CacheUrls(true));
+    EXPECT_EQ(Names{}, CacheUrls(false));
+}
+
+TEST_F(UrlCacheTest, AnEntryLargerThanTheFirstBufferIsFetchedAgainAndNoneIsSkipped)
+{
+    for (int i = 0; i < 6; ++i)
+        AddPage("http://www.example.test/small" + std::to_string(i));
+    AddPage("http://www.example.test/large", 6000);
+    AddPage("http://www.example.test/larger", 9000);
+    for (int i = 6; i < 12; ++i)
+        AddPage("http://www.example.test/small" + std::to_string(i));
+    ASSERT_EQ(14u, CacheUrls(false).size());
+
+    EXPECT_TRUE(CleanUrlCache(false));
+
+    EXPECT_EQ(Names{}, CacheUrls(false));
+}
+
+TEST_F(UrlCacheTest, AnEmptyCacheEndsTheWalkAtOnce)
+{
+    ASSERT_TRUE(test::CacheEntries().empty());
+    EXPECT_TRUE(CleanUrlCache(false));
+    EXPECT_TRUE(CleanUrlCache(true));
+}
+
+} // namespace
+} // namespace corvale

@@ -1,0 +1,242 @@
+// CFolderCleaner on real trees in the test prefix: what goes and what stays.
+#include <gtest/gtest.h>
+
+#include "engine/FolderCleaner.h"
+#include "support/EngineScratch.h"
+
+namespace corvale {
+namespace {
+
+using test::PathExists;
+using test::ScratchFolder;
+using Entries = std::vector<std::string>;
+
+// A tree with every kind of plain entry the sweep meets.
+void MakeTree(const ScratchFolder& folder)
+{
+    folder.File("target\\plain.txt");
+    folder.File("target\\readonly.txt", "r", FILE_ATTRIBUTE_READONLY);
+    folder.File("target\\hidden.dat", "h", FILE_ATTRIBUTE_HIDDEN);
+    folder.File("target\\system.sys", "s", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+    folder.File("target\\nested\\deeper\\deepest.txt", "d", FILE_ATTRIBUTE_READONLY);
+    folder.File("target\\nested\\n.txt");
+    folder.Folder("target\\empty");
+    (void)::SetFileAttributesA((folder / "target\\nested").c_str(), FILE_ATTRIBUTE_READONLY);
+    folder.File("outside.txt");
+    folder.File("target-sibling\\keep.txt");
+}
+
+class SweepTreeTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SweepTreeTest, EmptiesTheFolderKeepsItAndTouchesNothingBesideIt)
+{
+    ScratchFolder folder;
+    MakeTree(folder);
+
+    CFolderCleaner(folder / "target" + GetParam()).SweepTree("", "");
+
+    EXPECT_EQ((Entries{"outside.txt", "target-sibling\\", "target-sibling\\keep.txt", "target\\"}), folder.Entries());
+}
+
+INSTANTIATE_TEST_SUITE_P(TrailingSeparator, SweepTreeTest, ::testing::Values("", "\\"));
+
+TEST(SweepTreeTest, AFileHeldOpenStaysWithItsFoldersAndEverythingElseGoes)
+{
+    ScratchFolder folder;
+    MakeTree(folder);
+    const std::string held = folder.File("target\\busy\\inner\\held.txt");
+    folder.File("target\\busy\\free.txt");
+    HANDLE file = ::CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+
+    CFolderCleaner(folder / "target").SweepTree("", "");
+    ::CloseHandle(file);
+
+    EXPECT_EQ((Entries{"outside.txt", "target-sibling\\", "target-sibling\\keep.txt", "target\\", "target\\busy\\",
+                       "target\\busy\\inner\\", "target\\busy\\inner\\held.txt"}),
+              folder.Entries());
+}
+
+TEST(SweepTreeTest, AMissingFolderIsNoError)
+{
+    ScratchFolder folder;
+    folder.File("a.txt");
+    CFolderCleaner(folder / "missing").SweepTree("", "");
+    CFolderCleaner(folder / "a.txt").SweepTree("", "");
+    EXPECT_EQ((Entries{"a.txt"}), folder.Entries());
+}
+
+TEST(SweepTreeTest, TheMaskActsOnlyAtTheFirstLevel)
+{
+    ScratchFolder folder;
+    folder.File("FOUND.000\\a.chk");
+    folder.File("FOUND.000\\sub\\b.txt", "b", FILE_ATTRIBUTE_READONLY);
+    folder.File("found.txt");
+    folder.File("other\\FOUND.001");
+    folder.File("other\\FOUND.002\\c.txt");
+    folder.File("NOTFOUND.000");
+
+    CFolderCleaner(folder.Path()).SweepTree("", "FOUND.*");
+
+    EXPECT_EQ((Entries{"NOTFOUND.000", "other\\", "other\\FOUND.001", "other\\FOUND.002\\", "other\\FOUND.002\\c.txt"}),
+              folder.Entries());
+}
+
+// The disk-check leftovers live on drive roots; C: is the prefix's drive_c.
+class DriveRootTest : public ::testing::Test {
+protected:
+    ~DriveRootTest() override
+    {
+        test::RemoveTree("C:\\FOUND.000");
+        for (const char* file : {"C:\\FOUND.TXT", "C:\\FILE0001.CHK", "C:\\FILE0002.CHK", "C:\\FILE0001.TXT"})
+            (void)::DeleteFileA(file);
+    }
+};
+
+TEST_F(DriveRootTest, MaskedSweepsOfADriveRootTakeOnlyTheDiskCheckLeftovers)
+{
+    ScratchFolder elsewhere;
+    const ScratchFolder found("C:\\");
+    found.File("keep.txt");
+    test::RemoveTree("C:\\FOUND.000");
+    ::CreateDirectoryA("C:\\FOUND.000", nullptr);
+    test::WriteFileBytes("C:\\FOUND.000\\FILE0000.CHK", "x");
+    ::CreateDirectoryA("C:\\FOUND.000\\sub", nullptr);
+    test::WriteFileBytes("C:\\FOUND.000\\sub\\deep.txt", "x");
+    for (const char* file : {"C:\\FOUND.TXT", "C:\\FILE0001.CHK", "C:\\FILE0002.CHK", "C:\\FILE0001.TXT"})
+        test::WriteFileBytes(file, "x");
+    (void)::SetFileAttributesA("C:\\FILE0002.CHK", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    elsewhere.File("FOUND.001");
+    elsewhere.File("FILE0003.CHK");
+
+    const CFolderCleaner root("C:\\");
+    root.SweepTree("", "FOUND.*");
+    root.SweepTree("", "FILE*.CHK");
+
+    EXPECT_FALSE(PathExists("C:\\FOUND.000"));
+    EXPECT_FALSE(PathExists("C:\\FOUND.TXT"));
+    EXPECT_FALSE(PathExists("C:\\FILE0001.CHK"));
+    EXPECT_FALSE(PathExists("C:\\FILE0002.CHK"));
+    EXPECT_TRUE(PathExists("C:\\FILE0001.TXT"));
+    EXPECT_TRUE(found.Exists("keep.txt"));
+    EXPECT_EQ((Entries{"FILE0003.CHK", "FOUND.001"}), elsewhere.Entries());
+    EXPECT_TRUE(PathExists(test::WindowsFolder() + "\\system32\\kernel32.dll"));
+}
+
+TEST(DeleteMatchingFilesTest, DeletesOnlyWritablePlainFilesAtTheOneLevel)
+{
+    ScratchFolder folder;
+    folder.File("a.lnk");
+    folder.File("b.lnk", "b", FILE_ATTRIBUTE_READONLY);
+    folder.File("c.lnk\\inside.lnk");
+    folder.File("d.txt");
+    folder.File("sub\\e.lnk");
+    folder.File("hidden.lnk", "h", FILE_ATTRIBUTE_HIDDEN);
+
+    CFolderCleaner(folder.Path() + "\\").DeleteMatchingFiles("*.lnk");
+
+    EXPECT_EQ((Entries{"b.lnk", "c.lnk\\", "c.lnk\\inside.lnk", "d.txt", "sub\\", "sub\\e.lnk"}), folder.Entries());
+}
+
+// Links made from the Linux side by the harness: tree-with-link\link points at
+// link-target (with files), tree-with-empty-link\link at the empty empty-target.
+class FolderLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!PathExists(Fixture("tree-with-link\\link")) || !PathExists(Fixture("tree-with-empty-link\\link")))
+            GTEST_SKIP() << "the harness's link fixtures under " << test::kLinkFixtures << " are missing";
+        const DWORD attributes = ::GetFileAttributesA(Fixture("tree-with-link\\link").c_str());
+        ASSERT_NE(0u, attributes & FILE_ATTRIBUTE_REPARSE_POINT) << "the fixture is no link";
+    }
+
+    static std::string Fixture(const std::string& relative)
+    {
+        return std::string(test::kLinkFixtures) + "\\" + relative;
+    }
+};
+
+TEST_F(FolderLinkTest, TheLinkStaysAndItsTargetIsNeverEntered)
+{
+    test::WriteFileBytes(Fixture("tree-with-link\\x.txt"), "tree");
+    ::CreateDirectoryA(Fixture("tree-with-link\\real").c_str(), nullptr);
+    test::WriteFileBytes(Fixture("tree-with-link\\real\\y.txt"), "tree");
+
+    CFolderCleaner(Fixture("tree-with-link")).SweepTree("", "");
+
+    EXPECT_EQ((Entries{"link\\"}), test::ListTree(Fixture("tree-with-link")));
+    EXPECT_EQ((Entries{"a.txt", "sub\\", "sub\\b.txt"}), test::ListTree(Fixture("link-target")));
+}
+
+TEST_F(FolderLinkTest, AnEmptyTargetIsNotRemovedThroughItsLink)
+{
+    CFolderCleaner(Fixture("tree-with-empty-link")).SweepTree("", "");
+
+    EXPECT_TRUE(PathExists(Fixture("tree-with-empty-link\\link")));
+    EXPECT_TRUE(PathExists(Fixture("empty-target")));
+}
+
+TEST_F(FolderLinkTest, ALinkGivenAsTheFolderIsNotSweptThrough)
+{
+    CFolderCleaner(Fixture("tree-with-link\\link")).SweepTree("", "");
+    CFolderCleaner(Fixture("tree-with-link\\link\\")).SweepTree("", "");
+    CFolderCleaner(Fixture("tree-with-link")).SweepTree("link", "");
+
+    EXPECT_EQ((Entries{"a.txt", "sub\\", "sub\\b.txt"}), test::ListTree(Fixture("link-target")));
+}
+
+TEST_F(FolderLinkTest, MaskedSweepsLeaveMatchingLinksAlone)
+{
+    CFolderCleaner(Fixture("tree-with-link")).SweepTree("", "li*");
+    CFolderCleaner(Fixture("tree-with-link")).DeleteMatchingFiles("li*");
+
+    EXPECT_TRUE(PathExists(Fixture("tree-with-link\\link")));
+    EXPECT_EQ((Entries{"a.txt", "sub\\", "sub\\b.txt"}), test::ListTree(Fixture("link-target")));
+}
+
+// Paths beyond MAX_PATH exist (made here through "\\?\" wide paths) but the ANSI calls
+// cannot name them whole.
+class LongPathTest : public ::testing::Test {
+protected:
+    static std::wstring Wide(const std::string& path) { return std::wstring(path.begin(), path.end()); }
+
+    void SetUp() override
+    {
+        // A folder of 235 characters, a file in it of well over 259.
+        const std::string relative =
+            std::string(100, 'a') + "\\" + std::string(235 - m_folder.Path().size() - 102, 'b');
+        m_longFolder = m_folder / relative;
+        m_longFile = m_longFolder + "\\" + std::string(60, 'c') + ".txt";
+        m_folder.File(relative + "\\short.txt");
+        HANDLE file = ::CreateFileW((L"\\\\?\\" + Wide(m_longFile)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot make a long path here";
+        ::CloseHandle(file);
+        m_folder.File("top.txt");
+    }
+
+    void TearDown() override { ::DeleteFileW((L"\\\\?\\" + Wide(m_longFile)).c_str()); }
+
+    bool LongFileExists() const
+    {
+        return ::GetFileAttributesW((L"\\\\?\\" + Wide(m_longFile)).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    ScratchFolder m_folder;
+    std::string m_longFolder;
+    std::string m_longFile;
+};
+
+TEST_F(LongPathTest, AnEntryBeyondMaxPathIsSkippedAndItsFoldersStay)
+{
+    CFolderCleaner(m_folder.Path()).SweepTree("", "");
+
+    EXPECT_TRUE(LongFileExists());
+    EXPECT_FALSE(m_folder.Exists("top.txt"));
+    EXPECT_FALSE(PathExists(m_longFolder + "\\short.txt"));
+    EXPECT_TRUE(PathExists(m_longFolder));
+}
+
+} // namespace
+} // namespace corvale

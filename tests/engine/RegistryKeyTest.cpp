@@ -1,0 +1,170 @@
+// CRegistryKey and the list cleaning on real keys under a scratch key of HKCU.
+#include <gtest/gtest.h>
+
+#include "engine/RegistryKey.h"
+#include "support/EngineScratch.h"
+
+namespace corvale {
+namespace {
+
+using test::SetString;
+using test::SubKeyNames;
+using test::ValueNames;
+using Names = std::vector<std::string>;
+
+class RegistryKeyTest : public ::testing::Test {
+protected:
+    std::string Sub(const std::string& relative) const { return m_key / relative; }
+
+    test::ScratchKey m_key;
+};
+
+TEST_F(RegistryKeyTest, FindValueMatchesTheExactNameOnly)
+{
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "Cookies", "C:\\users\\me\\Cookies");
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "Cache", "C:\\users\\me\\Temporary Internet Files");
+    const CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
+
+    RegistryValue value;
+    ASSERT_TRUE(key.FindValue("Cache", value).Found);
+    EXPECT_EQ("Cache", value.Name);
+    EXPECT_EQ("C:\\users\\me\\Temporary Internet Files", value.Data);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.Type);
+
+    EXPECT_FALSE(key.FindValue("cache", value).Found) << "the lookup is case-sensitive";
+    EXPECT_FALSE(key.FindValue("Cach", value).Found);
+}
+
+TEST_F(RegistryKeyTest, EnumValueReadsDataUpToTheFirstZeroAndEmptyDataAsFound)
+{
+    test::SetRaw(HKEY_CURRENT_USER, m_key.Path(), "bin", REG_BINARY, std::string("ab\0cd", 5));
+    test::SetRaw(HKEY_CURRENT_USER, m_key.Path(), "empty", REG_SZ, std::string());
+    test::SetRaw(HKEY_CURRENT_USER, m_key.Path(), "nothing", REG_BINARY, std::string());
+    const std::string big(10000, 'z');
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "big", big);
+    const CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
+
+    RegistryValue value;
+    EXPECT_EQ("ab", key.FindValue("bin", value).Data);
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), value.Type);
+    EXPECT_EQ(big, key.FindValue("big", value).Data);
+    value.Data = "stale";
+    ASSERT_TRUE(key.FindValue("empty", value).Found);
+    EXPECT_EQ("", value.Data);
+    ASSERT_TRUE(key.FindValue("nothing", value).Found);
+    EXPECT_EQ("", value.Data);
+    EXPECT_FALSE(key.EnumValue(4, value).Found);
+}
+
+TEST_F(RegistryKeyTest, AMissingKeyStaysClosedAndEveryOperationDoesNothing)
+{
+    const std::string missing = Sub("missing");
+    CRegistryKey key(missing, HKEY_CURRENT_USER);
+
+    EXPECT_FALSE(key.IsOpen());
+    EXPECT_EQ(0, key.SetDword("NoRecentDocsHistory", 1));
+    RegistryValue value;
+    EXPECT_FALSE(key.EnumValue(0, value).Found);
+    EXPECT_FALSE(key.FindValue("", value).Found);
+    CRegistryKey child;
+    EXPECT_FALSE(key.EnumSubKey(0, child));
+    key.DeleteAllValues();
+    key.DeleteAllSubKeyValues();
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, missing)) << "opening never creates";
+}
+
+TEST_F(RegistryKeyTest, SetDwordWritesAFourByteValue)
+{
+    CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
+    EXPECT_EQ(ERROR_SUCCESS, key.SetDword("ClearPageFileAtShutdown", 1));
+    EXPECT_EQ(1u, test::GetDwordValue(HKEY_CURRENT_USER, m_key.Path(), "ClearPageFileAtShutdown"));
+    key.SetDword("ClearPageFileAtShutdown", 0);
+    EXPECT_EQ(0u, test::GetDwordValue(HKEY_CURRENT_USER, m_key.Path(), "ClearPageFileAtShutdown"));
+}
+
+TEST_F(RegistryKeyTest, DeleteAllValuesEmptiesATypedAddressList)
+{
+    for (int i = 1; i <= 25; ++i)
+        SetString(HKEY_CURRENT_USER, m_key.Path(), "url" + std::to_string(i),
+                  "http://example" + std::to_string(i) + ".test/");
+    CRegistryKey(m_key.Path(), HKEY_CURRENT_USER).DeleteAllValues();
+
+    EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, m_key.Path()));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, m_key.Path()));
+}
+
+TEST_F(RegistryKeyTest, DeleteAllValuesTakesOrderAndDefaultValuesButKeepsSubKeys)
+{
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "a", "first.txt");
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "b", "second.txt");
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "c", "third.txt");
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "MRUList", "cba");
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "", "default");
+    SetString(HKEY_CURRENT_USER, Sub("txt"), "a", "inner.txt");
+
+    CRegistryKey(m_key.Path(), HKEY_CURRENT_USER).DeleteAllValues();
+
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, m_key.Path()));
+    EXPECT_EQ(Names{"txt"}, SubKeyNames(HKEY_CURRENT_USER, m_key.Path()));
+    EXPECT_EQ(Names{"a"}, ValueNames(HKEY_CURRENT_USER, Sub("txt")));
+}
+
+TEST_F(RegistryKeyTest, DeleteAllValuesEndsAtAValueItCannotDelete)
+{
+    // A name the ANSI code page cannot spell is enumerated as "?" and cannot be deleted
+    // by that name: the list cleaning must end instead of finding it again for ever.
+    HKEY raw = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, m_key.Path().c_str(), 0, KEY_ALL_ACCESS, &raw));
+    const DWORD data = 1;
+    ::RegSetValueExW(raw, L"\x4E2D\x6587", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), 4);
+    ::RegCloseKey(raw);
+    CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
+    RegistryValue value;
+    ASSERT_TRUE(key.EnumValue(0, value).Found);
+    ASSERT_NE(ERROR_SUCCESS, ::RegDeleteValueA(key.Handle(), value.Name.c_str()));
+
+    key.DeleteAllValues();
+
+    EXPECT_EQ(1u, ValueNames(HKEY_CURRENT_USER, m_key.Path()).size());
+}
+
+TEST_F(RegistryKeyTest, DeleteAllSubKeyValuesEmptiesTheDirectSubKeysOnly)
+{
+    SetString(HKEY_CURRENT_USER, m_key.Path(), "x", "own");
+    for (const char* sub : {"5001", "5603"}) {
+        SetString(HKEY_CURRENT_USER, Sub(sub), "a", "one");
+        SetString(HKEY_CURRENT_USER, Sub(sub), "b", "two");
+        SetString(HKEY_CURRENT_USER, Sub(sub), "", "default");
+    }
+    SetString(HKEY_CURRENT_USER, Sub("5603\\deeper"), "d", "deep");
+
+    CRegistryKey(m_key.Path(), HKEY_CURRENT_USER).DeleteAllSubKeyValues();
+
+    EXPECT_EQ(Names{"x"}, ValueNames(HKEY_CURRENT_USER, m_key.Path()));
+    EXPECT_EQ((Names{"5001", "5603"}), SubKeyNames(HKEY_CURRENT_USER, m_key.Path()));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, Sub("5001")));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, Sub("5603")));
+    EXPECT_EQ(Names{"d"}, ValueNames(HKEY_CURRENT_USER, Sub("5603\\deeper")));
+}
+
+TEST_F(RegistryKeyTest, EnumSubKeyReopensTheChildOnEachSubKey)
+{
+    SetString(HKEY_CURRENT_USER, Sub("first"), "v1", "1");
+    SetString(HKEY_CURRENT_USER, Sub("second"), "v2", "2");
+    const CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
+    CRegistryKey child;
+    RegistryValue value;
+
+    ASSERT_TRUE(key.EnumSubKey(0, child));
+    EXPECT_EQ("v1", child.EnumValue(0, value).Name);
+    ASSERT_TRUE(key.EnumSubKey(1, child));
+    EXPECT_EQ("v2", child.EnumValue(0, value).Name);
+    EXPECT_FALSE(key.EnumSubKey(2, child));
+
+    EXPECT_TRUE(child.Reopen("first", key.Handle()));
+    EXPECT_FALSE(child.Reopen("none", key.Handle()));
+    EXPECT_FALSE(child.IsOpen());
+}
+
+} // namespace
+} // namespace corvale

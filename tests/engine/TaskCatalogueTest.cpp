@@ -1,0 +1,318 @@
+// Each slot's work on traces seeded in the test prefix: what it cleans, and that what
+// lies beside its targets stays.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wininet.h>
+#include <objbase.h>
+
+#include <cstring>
+
+#include "engine/TaskCatalogue.h"
+#include "support/EngineUserState.h"
+
+namespace corvale {
+namespace {
+
+using namespace test;
+using Names = std::vector<std::string>;
+
+class TaskSlotTest : public ::testing::Test {
+protected:
+    TaskSlotTest() { DeleteAllCacheEntries(); }
+    ~TaskSlotTest() override { DeleteAllCacheEntries(); }
+
+    ScratchUserState m_state;
+};
+
+TEST_F(TaskSlotTest, TemporaryInternetFilesEmptyTheCacheFolderAndTheCacheButNotCookies)
+{
+    m_state.Root().File("Cache\\Content.IE5\\ABCD1234\\page[1].htm");
+    m_state.Root().File("Cache\\desktop.ini", "d", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    m_state.Root().File("Cookies\\A@B[1].txt");
+    ASSERT_TRUE(AddCacheEntry("http://www.example.test/", NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("Cookie:A@B.C/", COOKIE_CACHE_ENTRY));
+
+    CleanTemporaryInternetFiles();
+
+    EXPECT_EQ(Names{}, ListTree(m_state.Cache()));
+    EXPECT_TRUE(PathExists(m_state.Cache()));
+    EXPECT_TRUE(m_state.Root().Exists("Cookies\\A@B[1].txt"));
+    EXPECT_EQ(Names{}, CacheUrls(false));
+    EXPECT_EQ(Names{"Cookie:A@B.C/"}, CacheUrls(true));
+}
+
+class MissingCacheFolderTest : public TaskSlotTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MissingCacheFolderTest, SkipsOnlyTheFolderAndStillCleansTheCache)
+{
+    ScratchFolder current;
+    current.File("in-current.txt");
+    char previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    ::SetCurrentDirectoryA(current.Path().c_str());
+    ScratchUserState::SetShellFolder("Cache", GetParam());
+    ASSERT_TRUE(AddCacheEntry("http://www.example.test/", NORMAL_CACHE_ENTRY));
+
+    CleanTemporaryInternetFiles();
+
+    ::SetCurrentDirectoryA(previous);
+    EXPECT_EQ(Names{}, CacheUrls(false));
+    EXPECT_EQ(Names{"in-current.txt"}, current.Entries());
+}
+
+std::string CacheValueName(const ::testing::TestParamInfo<const char*>& info)
+{
+    const char* const names[] = {"Missing", "Empty", "Relative", "DriveRoot"};
+    return names[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(CacheValue, MissingCacheFolderTest, ::testing::Values(nullptr, "", ".", "C:\\"),
+                         CacheValueName);
+
+TEST_F(TaskSlotTest, CookiesGoExceptThoseOnTheKeepList)
+{
+    WriteFileBytes(SystemFolder() + "\\coockies.sav", "B\n");
+    for (const char* name : {"A@B[1].txt", "A@D.B[1].txt", "index.dat"})
+        m_state.Root().File(std::string("Cookies\\") + name);
+    m_state.Root().File("Cache\\page.htm");
+    ASSERT_TRUE(AddCacheEntry("Cookie:A@B.C/", COOKIE_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("Cookie:A@D.B.C/", COOKIE_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("http://www.example.test/", NORMAL_CACHE_ENTRY));
+
+    CleanCookies();
+
+    EXPECT_EQ((Names{"A@B[1].txt", "index.dat"}), ListTree(m_state.Cookies()));
+    EXPECT_EQ(Names{"Cookie:A@B.C/"}, CacheUrls(true));
+    EXPECT_EQ(Names{"http://www.example.test/"}, CacheUrls(false));
+    EXPECT_TRUE(m_state.Root().Exists("Cache\\page.htm"));
+}
+
+TEST_F(TaskSlotTest, HistoryLeavesNoComApartmentBehind)
+{
+    ClearBrowserHistory();
+    const HRESULT apartment = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    EXPECT_EQ(S_OK, apartment) << "the slot's apartment was left open";
+    if (SUCCEEDED(apartment))
+        ::CoUninitialize();
+}
+
+TEST_F(TaskSlotTest, TypedAddressesAreEmptied)
+{
+    for (int i = 1; i <= 3; ++i)
+        SetString(HKEY_CURRENT_USER, kTypedUrlsKey, "url" + std::to_string(i), "http://example.test/");
+    ClearTypedAddresses();
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTypedUrlsKey));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey));
+}
+
+TEST_F(TaskSlotTest, SearchHistoryEmptiesTheListsButNotTheKeysOwnValues)
+{
+    const std::string key = kSearchAssistantKey;
+    SetString(HKEY_CURRENT_USER, key, "own", "stays");
+    SetString(HKEY_CURRENT_USER, key + "\\5001", "0", "secret words");
+    SetString(HKEY_CURRENT_USER, key + "\\5603", "0", "other words");
+    SetString(HKEY_CURRENT_USER, key + "\\5603", "MRUList", "a");
+
+    ClearSearchHistory();
+
+    EXPECT_EQ(Names{"own"}, ValueNames(HKEY_CURRENT_USER, key));
+    EXPECT_EQ((Names{"5001", "5603"}), SubKeyNames(HKEY_CURRENT_USER, key));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, key + "\\5001"));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, key + "\\5603"));
+}
+
+TEST_F(TaskSlotTest, RecentDocumentsLoseTheirShortcutsOnly)
+{
+    m_state.Root().File("Recent\\report.doc.lnk");
+    m_state.Root().File("Recent\\notes.txt");
+    m_state.Root().File("Recent\\sub\\deep.lnk");
+    ClearRecentDocuments();
+    EXPECT_EQ((Names{"notes.txt", "sub\\", "sub\\deep.lnk"}), ListTree(m_state.Recent()));
+}
+
+class DiskCheckFilesTest : public TaskSlotTest {
+protected:
+    ~DiskCheckFilesTest() override
+    {
+        RemoveTree("C:\\FOUND.001");
+        (void)::DeleteFileA("C:\\FILE0007.CHK");
+        (void)::DeleteFileA("C:\\FILE0007.TXT");
+    }
+};
+
+TEST_F(DiskCheckFilesTest, GoFromTheDriveRootsOnly)
+{
+    ::CreateDirectoryA("C:\\FOUND.001", nullptr);
+    WriteFileBytes("C:\\FOUND.001\\FILE0000.CHK", "x");
+    WriteFileBytes("C:\\FILE0007.CHK", "x");
+    WriteFileBytes("C:\\FILE0007.TXT", "x");
+    m_state.Root().File("FOUND.002\\FILE0001.CHK");
+
+    CleanScandiskFiles();
+
+    EXPECT_FALSE(PathExists("C:\\FOUND.001"));
+    EXPECT_FALSE(PathExists("C:\\FILE0007.CHK"));
+    EXPECT_TRUE(PathExists("C:\\FILE0007.TXT"));
+    EXPECT_TRUE(m_state.Root().Exists("FOUND.002\\FILE0001.CHK"));
+}
+
+TEST_F(TaskSlotTest, ClipboardIsEmptied)
+{
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL text = ::GlobalAlloc(GMEM_MOVEABLE, 8);
+    std::memcpy(::GlobalLock(text), "secret", 7);
+    ::GlobalUnlock(text);
+    ASSERT_TRUE(::SetClipboardData(CF_TEXT, text));
+    ::CloseClipboard();
+    ASSERT_TRUE(::IsClipboardFormatAvailable(CF_TEXT));
+
+    EmptyClipboardMemory();
+
+    EXPECT_FALSE(::IsClipboardFormatAvailable(CF_TEXT));
+}
+
+TEST_F(TaskSlotTest, DownloadedProgramFilesAreEmptiedAndTheFolderKept)
+{
+    const std::string folder = WindowsFolder() + "\\Downloaded Program Files";
+    const bool existed = PathExists(folder);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    WriteFileBytes(folder + "\\control.ocx", "x");
+    ::CreateDirectoryA((folder + "\\CONFLICT.1").c_str(), nullptr);
+    WriteFileBytes(folder + "\\CONFLICT.1\\old.inf", "x");
+
+    CleanDownloadedProgramFiles();
+
+    EXPECT_EQ(Names{}, ListTree(folder));
+    EXPECT_TRUE(PathExists(folder));
+    if (!existed)
+        ::RemoveDirectoryA(folder.c_str());
+}
+
+// The four fixed temporary folders, made for the test where they were missing.
+class TemporaryFoldersTest : public TaskSlotTest {
+protected:
+    TemporaryFoldersTest()
+    {
+        for (const std::string& folder : m_fixed) {
+            m_made.push_back(!PathExists(folder));
+            ::CreateDirectoryA(folder.c_str(), nullptr);
+            WriteFileBytes(folder + "\\corvale-temp-trace.tmp", "x");
+        }
+    }
+    ~TemporaryFoldersTest() override
+    {
+        for (size_t i = 0; i < m_fixed.size(); ++i) {
+            (void)::DeleteFileA((m_fixed[i] + "\\corvale-temp-trace.tmp").c_str());
+            if (m_made[i])
+                ::RemoveDirectoryA(m_fixed[i].c_str());
+        }
+    }
+
+    void ExpectFixedFoldersSwept() const
+    {
+        for (const std::string& folder : m_fixed) {
+            EXPECT_TRUE(PathExists(folder));
+            EXPECT_FALSE(PathExists(folder + "\\corvale-temp-trace.tmp")) << folder;
+        }
+    }
+
+    std::vector<std::string> m_fixed = {WindowsFolder() + "\\temp", WindowsFolder() + "\\tmp", "c:\\tmp", "c:\\temp"};
+    std::vector<bool> m_made;
+};
+
+TEST_F(TemporaryFoldersTest, TheUsersAndTheFixedTemporaryFoldersAreEmptied)
+{
+    m_state.Root().File("Temp\\~setup\\a.tmp", "a", FILE_ATTRIBUTE_READONLY);
+    m_state.Root().File("Temp\\b.tmp");
+    m_state.Root().File("beside-temp.txt");
+
+    CleanTemporaryFolders();
+
+    EXPECT_EQ(Names{}, ListTree(m_state.Temp()));
+    EXPECT_TRUE(m_state.Root().Exists("beside-temp.txt"));
+    ExpectFixedFoldersSwept();
+}
+
+class DangerousTempTest : public TemporaryFoldersTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DangerousTempTest, IsSkippedAndTheFixedFoldersAreStillEmptied)
+{
+    const std::string tempValue = GetParam()[0] ? GetParam() : WindowsFolder();
+    ScopedEnvironment temp("TEMP", tempValue);
+    ScopedEnvironment tmp("TMP", tempValue);
+    const std::string canary = (tempValue.back() == '\\' ? tempValue : tempValue + "\\") + "corvale-canary.txt";
+    WriteFileBytes(canary, "alive");
+
+    CleanTemporaryFolders();
+
+    EXPECT_TRUE(PathExists(canary)) << tempValue;
+    (void)::DeleteFileA(canary.c_str());
+    ExpectFixedFoldersSwept();
+}
+
+std::string TempValueName(const ::testing::TestParamInfo<const char*>& info)
+{
+    const char* const names[] = {"DriveRoot", "UsersFolder", "WindowsFolder"};
+    return names[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(Temp, DangerousTempTest, ::testing::Values("C:\\", "C:\\users", ""), TempValueName);
+
+TEST_F(TaskSlotTest, RunAndOpenSaveListsAreEmptied)
+{
+    const std::string openSave = kOpenSaveMruKey;
+    SetString(HKEY_CURRENT_USER, kRunMruKey, "a", "regedit\\1");
+    SetString(HKEY_CURRENT_USER, kRunMruKey, "MRUList", "a");
+    SetString(HKEY_CURRENT_USER, openSave, "a", "C:\\secret.txt");
+    SetString(HKEY_CURRENT_USER, openSave + "\\txt", "a", "C:\\secret.txt");
+    SetString(HKEY_CURRENT_USER, openSave + "\\*", "MRUList", "a");
+
+    ClearRunHistory();
+
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, kRunMruKey));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, openSave));
+    EXPECT_EQ((Names{"*", "txt"}), SubKeyNames(HKEY_CURRENT_USER, openSave));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, openSave + "\\txt"));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, openSave + "\\*"));
+}
+
+TEST_F(TaskSlotTest, NetworkListsAndTheNetHoodFolderAreEmptied)
+{
+    m_state.Root().File("NetHood\\server share\\target.lnk");
+    SetString(HKEY_CURRENT_USER, kSharesKey, "\\\\server\\share", "");
+    SetString(HKEY_CURRENT_USER, kMappedDrivesKey, "a", "\\\\server\\share");
+    SetString(HKEY_CURRENT_USER, kMappedDrivesKey, "MRUList", "a");
+
+    ClearNetworkDriveLists();
+
+    EXPECT_EQ(Names{}, ListTree(m_state.NetHood()));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, kSharesKey));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, kMappedDrivesKey));
+}
+
+TEST_F(TaskSlotTest, ThePageFilePolicyMirrorsTheFlag)
+{
+    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kSessionManagerKey));
+    WriteClearPageFileAtShutdown(1);
+    EXPECT_EQ(1u, GetDwordValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, "ClearPageFileAtShutdown"));
+    WriteClearPageFileAtShutdown(0);
+    EXPECT_EQ(0u, GetDwordValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, "ClearPageFileAtShutdown"));
+}
+
+TEST_F(TaskSlotTest, TheRecentDocsPolicyIsWrittenOnlyWhereItsKeyExists)
+{
+    DeleteKeyTree(HKEY_CURRENT_USER, kExplorerPoliciesKey);
+    WriteNoRecentDocsHistory(1);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kExplorerPoliciesKey));
+
+    CreateKey(HKEY_CURRENT_USER, kExplorerPoliciesKey);
+    WriteNoRecentDocsHistory(1);
+    EXPECT_EQ(1u, GetDwordValue(HKEY_CURRENT_USER, kExplorerPoliciesKey, "NoRecentDocsHistory"));
+    WriteNoRecentDocsHistory(0);
+    EXPECT_EQ(0u, GetDwordValue(HKEY_CURRENT_USER, kExplorerPoliciesKey, "NoRecentDocsHistory"));
+}
+
+} // namespace
+} // namespace corvale

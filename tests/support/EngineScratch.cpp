@@ -1,0 +1,448 @@
+#include "support/EngineScratch.h"
+
+#include <wininet.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+namespace corvale::test {
+namespace {
+
+std::string UniqueName(const char* prefix)
+{
+    static std::atomic<unsigned> counter{0};
+    char name[96];
+    std::snprintf(name, sizeof(name), "%s-%lu-%u-%lu", prefix, ::GetCurrentProcessId(), counter++, ::GetTickCount());
+    return name;
+}
+
+void MakeFolders(const std::string& path)
+{
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        (void)::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    (void)::CreateDirectoryA(path.c_str(), nullptr);
+}
+
+void ListInto(const std::string& folder, const std::string& prefix, std::vector<std::string>& out)
+{
+    WIN32_FIND_DATAA entry{};
+    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const bool isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        out.push_back(prefix + name + (isFolder ? "\\" : ""));
+        if (isFolder && !isLink)
+            ListInto(folder + "\\" + name, prefix + name + "\\", out);
+    } while (::FindNextFileA(find, &entry));
+    ::FindClose(find);
+}
+
+HKEY OpenForTest(HKEY root, const std::string& path, REGSAM access = KEY_ALL_ACCESS)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, access, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder(const std::string& parent)
+{
+    const std::string base = parent.empty() ? TempFolder() : parent;
+    m_path = (base.back() == '\\' ? base : base + "\\") + UniqueName("corvale-test");
+    MakeFolders(m_path);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    RemoveTree(m_path);
+}
+
+std::string ScratchFolder::operator/(const std::string& relative) const
+{
+    return m_path + "\\" + relative;
+}
+
+std::string ScratchFolder::File(const std::string& relative, const std::string& text, DWORD attributes) const
+{
+    const std::string path = *this / relative;
+    const size_t slash = path.rfind('\\');
+    MakeFolders(path.substr(0, slash));
+    WriteFileBytes(path, text);
+    (void)::SetFileAttributesA(path.c_str(), attributes);
+    return path;
+}
+
+std::string ScratchFolder::Folder(const std::string& relative) const
+{
+    const std::string path = *this / relative;
+    MakeFolders(path);
+    return path;
+}
+
+bool ScratchFolder::Exists(const std::string& relative) const
+{
+    return PathExists(*this / relative);
+}
+
+std::vector<std::string> ScratchFolder::Entries() const
+{
+    return ListTree(m_path);
+}
+
+bool PathExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListTree(const std::string& folder)
+{
+    std::vector<std::string> entries;
+    ListInto(folder, std::string(), entries);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+void RemoveTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA entry{};
+    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == ".." || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                continue;
+            const std::string path = folder + "\\" + name;
+            (void)::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                (void)::DeleteFileA(path.c_str());
+        } while (::FindNextFileA(find, &entry));
+        ::FindClose(find);
+    }
+    (void)::RemoveDirectoryA(folder.c_str());
+}
+
+std::string TempFolder()
+{
+    char path[MAX_PATH + 1] = {};
+    ::GetTempPathA(sizeof(path), path);
+    return path;
+}
+
+std::string WindowsFolder()
+{
+    char path[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(path, MAX_PATH);
+    return path;
+}
+
+std::string SystemFolder()
+{
+    char path[MAX_PATH] = {};
+    ::GetSystemDirectoryA(path, MAX_PATH);
+    return path;
+}
+
+ScratchKey::ScratchKey() : m_path("Software\\CorvaleTests\\" + UniqueName("key"))
+{
+    CreateKey(HKEY_CURRENT_USER, m_path);
+}
+
+ScratchKey::~ScratchKey()
+{
+    DeleteKeyTree(HKEY_CURRENT_USER, m_path);
+}
+
+bool KeyExists(HKEY root, const std::string& path)
+{
+    HKEY key = OpenForTest(root, path, KEY_READ);
+    if (key)
+        ::RegCloseKey(key);
+    return key != nullptr;
+}
+
+void CreateKey(HKEY root, const std::string& path)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
+        ::RegCloseKey(key);
+}
+
+void DeleteKeyTree(HKEY root, const std::string& path)
+{
+    (void)::RegDeleteTreeA(root, path.c_str());
+    (void)::RegDeleteKeyA(root, path.c_str());
+}
+
+void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes)
+{
+    CreateKey(root, path);
+    HKEY key = OpenForTest(root, path);
+    if (!key)
+        return;
+    ::RegSetValueExA(key, name.empty() ? nullptr : name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()));
+    ::RegCloseKey(key);
+}
+
+void SetString(HKEY root, const std::string& path, const std::string& name, const std::string& data)
+{
+    SetRaw(root, path, name, REG_SZ, std::string(data.c_str(), data.size() + 1));
+}
+
+void SetDwordValue(HKEY root, const std::string& path, const std::string& name, DWORD data)
+{
+    SetRaw(root, path, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&data), 4));
+}
+
+std::optional<DWORD> GetDwordValue(HKEY root, const std::string& path, const std::string& name)
+{
+    HKEY key = OpenForTest(root, path, KEY_READ);
+    if (!key)
+        return std::nullopt;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    DWORD type = 0;
+    const LONG status = ::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != 4)
+        return std::nullopt;
+    return data;
+}
+
+std::vector<std::string> ValueNames(HKEY root, const std::string& path)
+{
+    std::vector<std::string> names;
+    HKEY key = OpenForTest(root, path, KEY_READ);
+    if (!key)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        DWORD length = sizeof(name);
+        if (::RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    ::RegCloseKey(key);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> SubKeyNames(HKEY root, const std::string& path)
+{
+    std::vector<std::string> names;
+    HKEY key = OpenForTest(root, path, KEY_READ);
+    if (!key)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        if (::RegEnumKeyA(key, index, name, sizeof(name)) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name);
+    }
+    ::RegCloseKey(key);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct ScopedKeyRestore::Tree {
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::string bytes;
+    };
+    std::vector<Value> values;
+    std::map<std::string, Tree> subKeys;
+};
+
+namespace {
+
+std::unique_ptr<ScopedKeyRestore::Tree> Snapshot(HKEY root, const std::string& path)
+{
+    HKEY key = OpenForTest(root, path, KEY_READ);
+    if (!key)
+        return nullptr;
+    auto tree = std::make_unique<ScopedKeyRestore::Tree>();
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        DWORD nameLength = sizeof(name);
+        DWORD type = 0;
+        DWORD size = 0;
+        if (::RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            break;
+        std::string bytes(size, '\0');
+        nameLength = sizeof(name);
+        ::RegEnumValueA(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size);
+        bytes.resize(size);
+        tree->values.push_back({std::string(name, nameLength), type, bytes});
+    }
+    ::RegCloseKey(key);
+    for (const std::string& sub : SubKeyNames(root, path)) {
+        if (auto subTree = Snapshot(root, path + "\\" + sub))
+            tree->subKeys.emplace(sub, std::move(*subTree));
+    }
+    return tree;
+}
+
+void Restore(HKEY root, const std::string& path, const ScopedKeyRestore::Tree& tree)
+{
+    CreateKey(root, path);
+    for (const auto& value : tree.values)
+        SetRaw(root, path, value.name, value.type, value.bytes);
+    for (const auto& [name, sub] : tree.subKeys)
+        Restore(root, path + "\\" + name, sub);
+}
+
+} // namespace
+
+ScopedKeyRestore::ScopedKeyRestore(HKEY root, std::string path)
+    : m_root(root), m_path(std::move(path)), m_saved(Snapshot(m_root, m_path))
+{
+}
+
+ScopedKeyRestore::~ScopedKeyRestore()
+{
+    DeleteKeyTree(m_root, m_path);
+    if (m_saved)
+        Restore(m_root, m_path, *m_saved);
+}
+
+ScopedValueRestore::ScopedValueRestore(HKEY root, std::string path, std::string name)
+    : m_root(root), m_path(std::move(path)), m_name(std::move(name))
+{
+    HKEY key = OpenForTest(m_root, m_path, KEY_READ);
+    if (!key)
+        return;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, m_name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::string bytes(size, '\0');
+        if (::RegQueryValueExA(key, m_name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) ==
+            ERROR_SUCCESS)
+            m_saved.emplace(type, bytes.substr(0, size));
+    }
+    ::RegCloseKey(key);
+}
+
+ScopedValueRestore::~ScopedValueRestore()
+{
+    if (m_saved) {
+        SetRaw(m_root, m_path, m_name, m_saved->first, m_saved->second);
+        return;
+    }
+    HKEY key = OpenForTest(m_root, m_path);
+    if (!key)
+        return;
+    ::RegDeleteValueA(key, m_name.c_str());
+    ::RegCloseKey(key);
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string bytes(::GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    if (!bytes.empty())
+        ::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    ::CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    if (!bytes.empty())
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+ScopedFileRestore::ScopedFileRestore(std::string path) : m_path(std::move(path)), m_bytes(ReadFileBytes(m_path)) {}
+
+ScopedFileRestore::~ScopedFileRestore()
+{
+    if (m_bytes)
+        WriteFileBytes(m_path, *m_bytes);
+    else
+        (void)::DeleteFileA(m_path.c_str());
+}
+
+ScopedEnvironment::ScopedEnvironment(std::string name, const std::string& value) : m_name(std::move(name))
+{
+    char old[32768];
+    const DWORD length = ::GetEnvironmentVariableA(m_name.c_str(), old, sizeof(old));
+    if (length > 0 && length < sizeof(old))
+        m_old = std::string(old, length);
+    ::SetEnvironmentVariableA(m_name.c_str(), value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    ::SetEnvironmentVariableA(m_name.c_str(), m_old ? m_old->c_str() : nullptr);
+}
+
+bool AddCacheEntry(const std::string& url, DWORD type, size_t fileSize, const std::string& headers)
+{
+    char file[MAX_PATH] = {};
+    if (!::CreateUrlCacheEntryA(url.c_str(), static_cast<DWORD>(fileSize), "txt", file, 0))
+        return false;
+    WriteFileBytes(file, std::string(fileSize, 'c'));
+    FILETIME never{};
+    return ::CommitUrlCacheEntryA(url.c_str(), file, never, never, type,
+                                  headers.empty() ? nullptr
+                                                  : reinterpret_cast<BYTE*>(const_cast<char*>(headers.c_str())),
+                                  static_cast<DWORD>(headers.size()), nullptr, nullptr) != FALSE;
+}
+
+std::vector<CacheEntry> CacheEntries()
+{
+    std::vector<CacheEntry> entries;
+    std::vector<std::uint64_t> buffer(1 << 13);
+    DWORD size = static_cast<DWORD>(buffer.size() * 8);
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+    info->dwStructSize = size;
+    HANDLE find = ::FindFirstUrlCacheEntryA(nullptr, info, &size);
+    if (!find)
+        return entries;
+    do {
+        entries.push_back({info->lpszSourceUrlName ? info->lpszSourceUrlName : "", info->CacheEntryType});
+        size = static_cast<DWORD>(buffer.size() * 8);
+        info->dwStructSize = size;
+    } while (::FindNextUrlCacheEntryA(find, info, &size));
+    ::FindCloseUrlCache(find);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+std::vector<std::string> CacheUrls(bool cookies)
+{
+    std::vector<std::string> urls;
+    for (const CacheEntry& entry : CacheEntries()) {
+        if (((entry.type & COOKIE_CACHE_ENTRY) != 0) == cookies)
+            urls.push_back(entry.url);
+    }
+    return urls;
+}
+
+void DeleteAllCacheEntries()
+{
+    for (const CacheEntry& entry : CacheEntries())
+        ::DeleteUrlCacheEntryA(entry.url.c_str());
+}
+
+} // namespace corvale::test
