@@ -37,7 +37,10 @@ INSTANTIATE_TEST_SUITE_P(
                       // Not absolute, or not a drive-letter or share path at all.
                       KeyCase{"", ""}, KeyCase{"Temp", ""}, KeyCase{"\\Temp", ""}, KeyCase{"C:", ""},
                       KeyCase{"C:Temp", ""}, KeyCase{"\\\\server", ""}, KeyCase{"\\\\?\\unix\\home", ""},
-                      KeyCase{"\\\\.\\C:\\Temp", ""}, KeyCase{"1:\\Temp", ""}));
+                      KeyCase{"\\\\.\\C:\\Temp", ""}, KeyCase{"1:\\Temp", ""},
+                      // Doubled separators collapse into the device namespace as well.
+                      KeyCase{"///./C:/Temp", ""}, KeyCase{"\\\\\\?\\C:\\Temp", ""},
+                      KeyCase{"\\\\.r\\share", "\\\\.R\\SHARE"}));
 
 struct EmptyCase {
     const char* folder;
