@@ -326,9 +326,6 @@ TEST_F(CleanNowCheckTest, WithAnOptionSelectedLetsTheRunStartSilently)
 // Whole runs of the real catalogue on traces seeded in the test prefix.
 class CatalogueRunTest : public ::testing::Test {
 protected:
-    CatalogueRunTest() { test::DeleteAllCacheEntries(); }
-    ~CatalogueRunTest() override { test::DeleteAllCacheEntries(); }
-
     static std::optional<DWORD> PageFilePolicy()
     {
         return test::GetDwordValue(HKEY_LOCAL_MACHINE, test::kSessionManagerKey, "ClearPageFileAtShutdown");
@@ -339,6 +336,7 @@ protected:
     }
 
     test::ScratchUserState m_state;
+    test::ScopedUrlCacheRestore m_cache;
     RecordingOwner m_owner;
 };
 
@@ -394,6 +392,7 @@ TEST_F(CatalogueRunTest, WithEveryOptionOnEveryTargetIsEmptiedAndNothingBesideIt
     test::WriteFileBytes("C:\\FOUND.009\\FILE0000.CHK", "x");
     test::WriteFileBytes("C:\\FILE0009.CHK", "x");
     const std::string downloaded = test::WindowsFolder() + "\\Downloaded Program Files";
+    const bool downloadedExisted = test::PathExists(downloaded);
     ::CreateDirectoryA(downloaded.c_str(), nullptr);
     test::WriteFileBytes(downloaded + "\\control.ocx", "x");
     root.File("Temp\\setup\\a.tmp");
@@ -439,6 +438,8 @@ TEST_F(CatalogueRunTest, WithEveryOptionOnEveryTargetIsEmptiedAndNothingBesideIt
     EXPECT_FALSE(test::PathExists("C:\\FOUND.009"));
     EXPECT_FALSE(test::PathExists("C:\\FILE0009.CHK"));
     EXPECT_EQ(Lines{}, test::ListTree(downloaded));
+    if (!downloadedExisted)
+        ::RemoveDirectoryA(downloaded.c_str());
     EXPECT_FALSE(::IsClipboardFormatAvailable(CF_TEXT));
     EXPECT_EQ(1u, PageFilePolicy());
     EXPECT_EQ(1u, RecentDocsPolicy());

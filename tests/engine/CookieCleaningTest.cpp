@@ -67,14 +67,13 @@ TEST_F(CookieFilesTest, AnEmptyListSparesOnlyAnEmptyCookieName)
 
 class UrlCacheTest : public KeepListTest {
 protected:
-    UrlCacheTest() { test::DeleteAllCacheEntries(); }
-    ~UrlCacheTest() override { test::DeleteAllCacheEntries(); }
-
     static void AddCookie(const char* url) { ASSERT_TRUE(test::AddCacheEntry(url, COOKIE_CACHE_ENTRY)) << url; }
     static void AddPage(const std::string& url, size_t headerSize = 0)
     {
         ASSERT_TRUE(test::AddCacheEntry(url, NORMAL_CACHE_ENTRY, 64, std::string(headerSize, 'h'))) << url;
     }
+
+    test::ScopedUrlCacheRestore m_cache;
 };
 
 TEST_F(UrlCacheTest, CookieCleaningDeletesTheCookiesNotKeptAndNothingElse)
@@ -141,6 +140,30 @@ TEST_F(UrlCacheTest, AnEntryLargerThanTheFirstBufferIsFetchedAgainAndNoneIsSkipp
     EXPECT_TRUE(CleanUrlCache(false));
 
     EXPECT_EQ(Names{}, CacheUrls(false));
+}
+
+// The cache tests empty the prefix's URL cache: what was in it must come back.
+TEST(UrlCacheRestoreTest, PutsBackWhatTheCacheHeld)
+{
+    const std::vector<test::CacheEntry> before = test::CacheEntries();
+    ASSERT_TRUE(test::AddCacheEntry("http://www.example.test/restored", NORMAL_CACHE_ENTRY, 6000, "X-A: 1\r\n"));
+    ASSERT_TRUE(test::AddCacheEntry("Cookie:me@restored.test/", COOKIE_CACHE_ENTRY));
+    const std::vector<test::CacheEntry> held = test::CacheEntries();
+    {
+        const test::ScopedUrlCacheRestore restore;
+        EXPECT_TRUE(test::CacheEntries().empty());
+        ASSERT_TRUE(test::AddCacheEntry("http://www.example.test/made-by-the-test", NORMAL_CACHE_ENTRY));
+    }
+    const std::vector<test::CacheEntry> after = test::CacheEntries();
+    (void)::DeleteUrlCacheEntryA("http://www.example.test/restored");
+    (void)::DeleteUrlCacheEntryA("Cookie:me@restored.test/");
+
+    ASSERT_EQ(held.size(), after.size());
+    for (size_t i = 0; i < held.size(); ++i) {
+        EXPECT_EQ(held[i].url, after[i].url);
+        EXPECT_EQ(held[i].type, after[i].type) << held[i].url;
+    }
+    EXPECT_EQ(before.size() + 2, held.size());
 }
 
 TEST_F(UrlCacheTest, AnEmptyCacheEndsTheWalkAtOnce)

@@ -145,8 +145,9 @@ class FolderLinkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!PathExists(Fixture("tree-with-link\\link")) || !PathExists(Fixture("tree-with-empty-link\\link")))
-            GTEST_SKIP() << "the harness's link fixtures under " << test::kLinkFixtures << " are missing";
+        // The harness always makes them: without them the link cases would prove nothing.
+        ASSERT_TRUE(PathExists(Fixture("tree-with-link\\link")) && PathExists(Fixture("tree-with-empty-link\\link")))
+            << "the harness's link fixtures under " << test::kLinkFixtures << " are missing";
         const DWORD attributes = ::GetFileAttributesA(Fixture("tree-with-link\\link").c_str());
         ASSERT_NE(0u, attributes & FILE_ATTRIBUTE_REPARSE_POINT) << "the fixture is no link";
     }
@@ -182,6 +183,10 @@ TEST_F(FolderLinkTest, ALinkGivenAsTheFolderIsNotSweptThrough)
     CFolderCleaner(Fixture("tree-with-link\\link")).SweepTree("", "");
     CFolderCleaner(Fixture("tree-with-link\\link\\")).SweepTree("", "");
     CFolderCleaner(Fixture("tree-with-link")).SweepTree("link", "");
+    // The same link, named in ways that end in another component.
+    CFolderCleaner(Fixture("tree-with-link\\link\\.")).SweepTree("", "");
+    CFolderCleaner(Fixture("tree-with-link\\link\\sub\\..")).SweepTree("", "");
+    CFolderCleaner(Fixture("tree-with-link")).SweepTree("link\\.", "");
 
     EXPECT_EQ((Entries{"a.txt", "sub\\", "sub\\b.txt"}), test::ListTree(Fixture("link-target")));
 }
@@ -195,44 +200,54 @@ TEST_F(FolderLinkTest, MaskedSweepsLeaveMatchingLinksAlone)
     EXPECT_EQ((Entries{"a.txt", "sub\\", "sub\\b.txt"}), test::ListTree(Fixture("link-target")));
 }
 
-// Paths beyond MAX_PATH exist (made here through "\\?\" wide paths) but the ANSI calls
-// cannot name them whole.
+// Paths beyond MAX_PATH exist (made here through "\\?\" wide paths). Wine's ANSI calls
+// refuse a path longer than 260 characters on their own, but take one of exactly 260,
+// one more than MAX_PATH leaves room for: only the sweep's own check keeps that one.
 class LongPathTest : public ::testing::Test {
 protected:
-    static std::wstring Wide(const std::string& path) { return std::wstring(path.begin(), path.end()); }
+    static std::wstring Wide(const std::string& path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
 
     void SetUp() override
     {
-        // A folder of 235 characters, a file in it of well over 259.
+        // A folder of 235 characters; in it a file of 260 and one of well over 260.
         const std::string relative =
             std::string(100, 'a') + "\\" + std::string(235 - m_folder.Path().size() - 102, 'b');
         m_longFolder = m_folder / relative;
-        m_longFile = m_longFolder + "\\" + std::string(60, 'c') + ".txt";
+        m_longFiles = {m_longFolder + "\\" + std::string(20, 'e') + ".txt",
+                       m_longFolder + "\\" + std::string(60, 'c') + ".txt"};
+        ASSERT_EQ(260u, m_longFiles[0].size());
         m_folder.File(relative + "\\short.txt");
-        HANDLE file = ::CreateFileW((L"\\\\?\\" + Wide(m_longFile)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot make a long path here";
-        ::CloseHandle(file);
+        for (const std::string& path : m_longFiles) {
+            HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot make a long path here";
+            ::CloseHandle(file);
+        }
         m_folder.File("top.txt");
     }
 
-    void TearDown() override { ::DeleteFileW((L"\\\\?\\" + Wide(m_longFile)).c_str()); }
-
-    bool LongFileExists() const
+    void TearDown() override
     {
-        return ::GetFileAttributesW((L"\\\\?\\" + Wide(m_longFile)).c_str()) != INVALID_FILE_ATTRIBUTES;
+        for (const std::string& path : m_longFiles)
+            ::DeleteFileW(Wide(path).c_str());
+    }
+
+    bool Exists(const std::string& path) const
+    {
+        return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     ScratchFolder m_folder;
     std::string m_longFolder;
-    std::string m_longFile;
+    std::vector<std::string> m_longFiles;
 };
 
 TEST_F(LongPathTest, AnEntryBeyondMaxPathIsSkippedAndItsFoldersStay)
 {
     CFolderCleaner(m_folder.Path()).SweepTree("", "");
 
-    EXPECT_TRUE(LongFileExists());
+    EXPECT_TRUE(Exists(m_longFiles[0])) << "a path of 260 characters";
+    EXPECT_TRUE(Exists(m_longFiles[1]));
     EXPECT_FALSE(m_folder.Exists("top.txt"));
     EXPECT_FALSE(PathExists(m_longFolder + "\\short.txt"));
     EXPECT_TRUE(PathExists(m_longFolder));

@@ -4,6 +4,10 @@
 
 #include <shlobj.h>
 
+#include <memory>
+#include <optional>
+#include <vector>
+
 #include "engine/FolderCleaner.h"
 #include "support/EngineScratch.h"
 
@@ -42,10 +46,25 @@ private:
     std::string m_path;
 };
 
+// Whether the folder itself is a link: the search reports the link's own attributes.
+bool IsLinkEntry(const std::string& folder)
+{
+    WIN32_FIND_DATAA entry{};
+    HANDLE find = ::FindFirstFileA(folder.c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(find);
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+constexpr char kUserShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
 struct ProtectedCase {
     const char* name;
     int csidl;
-    bool sweepParent; // sweep the folder that holds it rather than the folder itself
+    bool sweepParent;            // sweep the folder that holds it rather than the folder itself
+    const char* shellFolderName; // pointed at a real folder for the test, or nullptr
 };
 
 void PrintTo(const ProtectedCase& value, std::ostream* os)
@@ -57,8 +76,21 @@ class ProtectedFolderTest : public ::testing::TestWithParam<ProtectedCase> {};
 
 TEST_P(ProtectedFolderTest, IsNeverEmptiedNorSweptAsPartOfAnotherFolder)
 {
+    // Wine makes Desktop and Documents links into HOME, which the link rule alone already
+    // refuses; moved to a real folder they show that the protected list holds them.
+    std::optional<test::ScratchFolder> moved;
+    std::vector<std::unique_ptr<test::ScopedValueRestore>> restores;
+    if (const char* name = GetParam().shellFolderName) {
+        moved.emplace("C:\\");
+        for (const char* key : {kUserShellFoldersKey, kShellFoldersKey})
+            restores.push_back(std::make_unique<test::ScopedValueRestore>(HKEY_CURRENT_USER, key, name));
+        test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, name, moved->Path());
+    }
     const std::string folder = ShellFolderPath(GetParam().csidl);
     ASSERT_FALSE(folder.empty()) << GetParam().name;
+    if (moved)
+        ASSERT_EQ(moved->Path(), folder) << "the shell folder did not move";
+    ASSERT_FALSE(IsLinkEntry(folder)) << folder << " is a link: the case would test the link rule";
     const Canary canary(folder);
     ASSERT_TRUE(canary.Alive()) << "cannot write into " << folder;
 
@@ -69,19 +101,24 @@ TEST_P(ProtectedFolderTest, IsNeverEmptiedNorSweptAsPartOfAnotherFolder)
     EXPECT_TRUE(canary.Alive()) << "sweeping " << target;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Folders, ProtectedFolderTest,
-    ::testing::Values(
-        ProtectedCase{"Windows", CSIDL_WINDOWS, false}, ProtectedCase{"System", CSIDL_SYSTEM, false},
-        ProtectedCase{"SystemParent", CSIDL_SYSTEM, true}, ProtectedCase{"Profile", CSIDL_PROFILE, false},
-        ProtectedCase{"ProfileParent", CSIDL_PROFILE, true}, ProtectedCase{"Desktop", CSIDL_DESKTOPDIRECTORY, false},
-        ProtectedCase{"Documents", CSIDL_PERSONAL, false}, ProtectedCase{"Favorites", CSIDL_FAVORITES, false},
-        ProtectedCase{"AppData", CSIDL_APPDATA, false}, ProtectedCase{"AppDataParent", CSIDL_APPDATA, true},
-        ProtectedCase{"LocalAppData", CSIDL_LOCAL_APPDATA, false},
-        ProtectedCase{"LocalAppDataParent", CSIDL_LOCAL_APPDATA, true},
-        ProtectedCase{"ProgramFiles", CSIDL_PROGRAM_FILES, false},
-        ProtectedCase{"ProgramFilesParent", CSIDL_PROGRAM_FILES, true}),
-    [](const ::testing::TestParamInfo<ProtectedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Folders, ProtectedFolderTest,
+                         ::testing::Values(ProtectedCase{"Windows", CSIDL_WINDOWS, false, nullptr},
+                                           ProtectedCase{"System", CSIDL_SYSTEM, false, nullptr},
+                                           ProtectedCase{"SystemParent", CSIDL_SYSTEM, true, nullptr},
+                                           ProtectedCase{"Profile", CSIDL_PROFILE, false, nullptr},
+                                           ProtectedCase{"ProfileParent", CSIDL_PROFILE, true, nullptr},
+                                           ProtectedCase{"Desktop", CSIDL_DESKTOPDIRECTORY, false, "Desktop"},
+                                           ProtectedCase{"Documents", CSIDL_PERSONAL, false, "Personal"},
+                                           ProtectedCase{"Favorites", CSIDL_FAVORITES, false, nullptr},
+                                           ProtectedCase{"AppData", CSIDL_APPDATA, false, nullptr},
+                                           ProtectedCase{"AppDataParent", CSIDL_APPDATA, true, nullptr},
+                                           ProtectedCase{"LocalAppData", CSIDL_LOCAL_APPDATA, false, nullptr},
+                                           ProtectedCase{"LocalAppDataParent", CSIDL_LOCAL_APPDATA, true, nullptr},
+                                           ProtectedCase{"ProgramFiles", CSIDL_PROGRAM_FILES, false, nullptr},
+                                           ProtectedCase{"ProgramFilesParent", CSIDL_PROGRAM_FILES, true, nullptr}),
+                         [](const ::testing::TestParamInfo<ProtectedCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 class DisguisedPathTest : public ::testing::TestWithParam<std::string> {};
 

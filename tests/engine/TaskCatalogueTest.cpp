@@ -19,10 +19,8 @@ using Names = std::vector<std::string>;
 
 class TaskSlotTest : public ::testing::Test {
 protected:
-    TaskSlotTest() { DeleteAllCacheEntries(); }
-    ~TaskSlotTest() override { DeleteAllCacheEntries(); }
-
     ScratchUserState m_state;
+    ScopedUrlCacheRestore m_cache;
 };
 
 TEST_F(TaskSlotTest, TemporaryInternetFilesEmptyTheCacheFolderAndTheCacheButNotCookies)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 
 namespace corvale::test {
@@ -409,22 +410,45 @@ bool AddCacheEntry(const std::string& url, DWORD type, size_t fileSize, const st
                                   static_cast<DWORD>(headers.size()), nullptr, nullptr) != FALSE;
 }
 
+namespace {
+
+// Calls visit for every entry of the URL cache, fetching an entry again into a larger
+// buffer when it does not fit.
+template <typename Visit> void WalkCache(Visit visit)
+{
+    std::vector<std::uint64_t> buffer(512); // 4096 bytes, aligned as the record needs
+    HANDLE find = nullptr;
+    for (;;) {
+        auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+        DWORD size = static_cast<DWORD>(buffer.size() * sizeof(buffer[0]));
+        info->dwStructSize = size;
+        bool fetched = false;
+        if (find) {
+            fetched = ::FindNextUrlCacheEntryA(find, info, &size) != FALSE;
+        } else {
+            find = ::FindFirstUrlCacheEntryA(nullptr, info, &size);
+            fetched = find != nullptr;
+        }
+        if (fetched) {
+            visit(*info);
+            continue;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size() * sizeof(buffer[0]))
+            break;
+        buffer.resize(size / sizeof(buffer[0]) + 1);
+    }
+    if (find)
+        ::FindCloseUrlCache(find);
+}
+
+} // namespace
+
 std::vector<CacheEntry> CacheEntries()
 {
     std::vector<CacheEntry> entries;
-    std::vector<std::uint64_t> buffer(1 << 13);
-    DWORD size = static_cast<DWORD>(buffer.size() * 8);
-    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    info->dwStructSize = size;
-    HANDLE find = ::FindFirstUrlCacheEntryA(nullptr, info, &size);
-    if (!find)
-        return entries;
-    do {
-        entries.push_back({info->lpszSourceUrlName ? info->lpszSourceUrlName : "", info->CacheEntryType});
-        size = static_cast<DWORD>(buffer.size() * 8);
-        info->dwStructSize = size;
-    } while (::FindNextUrlCacheEntryA(find, info, &size));
-    ::FindCloseUrlCache(find);
+    WalkCache([&](const INTERNET_CACHE_ENTRY_INFOA& info) {
+        entries.push_back({info.lpszSourceUrlName ? info.lpszSourceUrlName : "", info.CacheEntryType});
+    });
     std::sort(entries.begin(), entries.end());
     return entries;
 }
@@ -443,6 +467,53 @@ void DeleteAllCacheEntries()
 {
     for (const CacheEntry& entry : CacheEntries())
         ::DeleteUrlCacheEntryA(entry.url.c_str());
+}
+
+struct ScopedUrlCacheRestore::Saved {
+    std::string url;
+    DWORD type;
+    std::string headers;
+    std::string extension;
+    std::optional<std::string> file; // the bytes of the local file, when it has one
+    FILETIME expires;
+    FILETIME modified;
+};
+
+ScopedUrlCacheRestore::ScopedUrlCacheRestore()
+{
+    WalkCache([&](const INTERNET_CACHE_ENTRY_INFOA& info) {
+        if (!info.lpszSourceUrlName)
+            return;
+        Saved saved{info.lpszSourceUrlName,
+                    info.CacheEntryType,
+                    info.lpHeaderInfo ? std::string(info.lpHeaderInfo, info.dwHeaderInfoSize) : std::string(),
+                    info.lpszFileExtension ? info.lpszFileExtension : "",
+                    std::nullopt,
+                    info.ExpireTime,
+                    info.LastModifiedTime};
+        if (info.lpszLocalFileName && info.lpszLocalFileName[0])
+            saved.file = ReadFileBytes(info.lpszLocalFileName);
+        m_saved.push_back(std::move(saved));
+    });
+    DeleteAllCacheEntries();
+}
+
+ScopedUrlCacheRestore::~ScopedUrlCacheRestore()
+{
+    DeleteAllCacheEntries();
+    for (Saved& saved : m_saved) {
+        char file[MAX_PATH] = {};
+        if (saved.file) {
+            if (!::CreateUrlCacheEntryA(saved.url.c_str(), static_cast<DWORD>(saved.file->size()),
+                                        saved.extension.c_str(), file, 0))
+                continue;
+            WriteFileBytes(file, *saved.file);
+        }
+        (void)::CommitUrlCacheEntryA(saved.url.c_str(), saved.file ? file : nullptr, saved.expires, saved.modified,
+                                     saved.type,
+                                     saved.headers.empty() ? nullptr : reinterpret_cast<BYTE*>(&saved.headers[0]),
+                                     static_cast<DWORD>(saved.headers.size()), nullptr, nullptr);
+    }
 }
 
 } // namespace corvale::test

@@ -148,6 +148,21 @@ std::vector<CacheEntry> CacheEntries();
 std::vector<std::string> CacheUrls(bool cookies);
 void DeleteAllCacheEntries();
 
+// Empties the URL cache for one test and puts back what it held at the end: each entry
+// with its type, headers, times and local file, committed anew through WinINet.
+class ScopedUrlCacheRestore {
+public:
+    ScopedUrlCacheRestore();
+    ~ScopedUrlCacheRestore();
+    ScopedUrlCacheRestore(const ScopedUrlCacheRestore&) = delete;
+    ScopedUrlCacheRestore& operator=(const ScopedUrlCacheRestore&) = delete;
+
+    struct Saved;
+
+private:
+    std::vector<Saved> m_saved;
+};
+
 // Folder links made from the Linux side by the harness before every run.
 constexpr char kLinkFixtures[] = "C:\\corvale-fixtures";
 
