@@ -140,6 +140,10 @@ bool CAnimatedPicture::LoadPictureData(HGLOBAL data, std::size_t size)
     GlobalLockGuard lock(data);
     if (!lock.Data())
         return false;
+    // A size the block does not have would let the parser and the loader read past it.
+    const SIZE_T blockSize = ::GlobalSize(data);
+    if (size > blockSize)
+        size = blockSize;
     const auto* bytes = static_cast<const std::uint8_t*>(lock.Data());
     if (!GifParser::HasGifSignature(bytes, size)) {
         lock.Unlock();
@@ -226,8 +230,11 @@ bool CAnimatedPicture::ShowPicture()
     if (!m_surface)
         return false;
     if (m_isGif && m_frames.size() > 1) {
-        if (m_thread)
+        // Without its stop event the thread could neither wait between frames nor be
+        // woken, so it does not start.
+        if (m_thread || !m_stopEvent)
             return false;
+        m_animatedWindow = m_hWnd;
         m_thread.Reset(::CreateThread(nullptr, 0, &CAnimatedPicture::AnimationThread, this, CREATE_SUSPENDED, nullptr));
         if (m_thread)
             ::ResumeThread(m_thread.Get());
@@ -288,10 +295,10 @@ void CAnimatedPicture::Animate()
     {
         // After a stop this completes the disposal of the frame that was on show.
         CriticalSectionLock lock(m_drawing);
-        Dispose(m_frames[m_currentFrame]);
+        Dispose(m_frames[static_cast<std::size_t>(m_currentFrame.load())]);
     }
     while (!m_stopRequested) {
-        const PictureFrame& frame = m_frames[m_currentFrame];
+        const PictureFrame& frame = m_frames[static_cast<std::size_t>(m_currentFrame.load())];
         bool rendered = false;
         {
             CriticalSectionLock lock(m_drawing);
@@ -300,7 +307,7 @@ void CAnimatedPicture::Animate()
             rendered = Render(frame.Picture.Get(), frame.Left, frame.Top, frame.Width, frame.Height);
         }
         if (rendered)
-            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+            ::InvalidateRect(m_animatedWindow, nullptr, FALSE);
         if (m_stopRequested)
             return;
         (void)::WaitForSingleObject(m_stopEvent.Get(), FrameWait(frame.Delay)); // timeout or stop alike
@@ -309,10 +316,11 @@ void CAnimatedPicture::Animate()
 
         CriticalSectionLock lock(m_drawing);
         Dispose(frame);
-        if (++m_currentFrame == frameCount) {
-            m_currentFrame = 0;
+        const int next = m_currentFrame + 1;
+        // Stored once, so the other thread never sees an index past the last frame.
+        m_currentFrame = next == frameCount ? 0 : next;
+        if (next == frameCount)
             Fill(0, 0, m_logicalWidth, m_logicalHeight);
-        }
     }
 }
 

@@ -93,9 +93,13 @@ private:
     int m_logicalWidth = 0;
     int m_logicalHeight = 0;
     COLORREF m_backgroundColor = kDefaultBackground;
-    int m_currentFrame = 0;
+    // Advanced by the animation thread, read by the user-interface thread.
+    std::atomic<int> m_currentFrame{0};
     bool m_isGif = false;
     std::atomic<bool> m_stopRequested{false};
+    // The window the thread invalidates, fixed before it starts: m_hWnd belongs to the
+    // user-interface thread and changes when the window is unhooked.
+    HWND m_animatedWindow = nullptr;
     MemorySurface m_surface;
     MemorySurface m_savedArea;
     KernelHandle m_thread;

@@ -13,10 +13,14 @@ INT_PTR CDialog::DoModal()
     m_modal = true;
     m_continueModal = true;
     m_result = -1;
-    HWND owner = m_parent;
+    // A pop-up is owned by the top-level window of the parent it is given, and that is
+    // the window a modal run must disable, as DialogBox does.
+    HWND owner = m_parent ? ::GetAncestor(m_parent, GA_ROOT) : nullptr;
     HWND hwnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), owner,
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd || !IsAttached()) {
+        if (hwnd && ::IsWindow(hwnd))
+            ::DestroyWindow(hwnd); // made, but never tied to this object
         m_modal = false;
         return -1;
     }
@@ -53,7 +57,12 @@ bool CDialog::Create(HWND parent)
     m_modal = false;
     HWND hwnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), parent,
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
-    return hwnd && IsAttached();
+    if (hwnd && !IsAttached()) {
+        if (::IsWindow(hwnd))
+            ::DestroyWindow(hwnd); // made, but never tied to this object
+        return false;
+    }
+    return hwnd != nullptr;
 }
 
 void CDialog::EndDialog(INT_PTR result)

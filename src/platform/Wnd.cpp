@@ -106,7 +106,9 @@ LRESULT CWnd::OnMessage(UINT, WPARAM, LPARAM)
 
 LRESULT CWnd::Default()
 {
-    if (!m_frame || !m_hWnd)
+    // A handler whose window died in a nested dispatch has nothing left to default to;
+    // its handle may already name another window.
+    if (!m_frame || !m_hWnd || m_windowGone)
         return 0;
     m_frame->defaulted = true;
     return ::DefSubclassProc(m_hWnd, m_frame->msg, m_frame->wParam, m_frame->lParam);

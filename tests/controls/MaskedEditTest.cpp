@@ -196,6 +196,21 @@ TEST_F(MaskedEditWindow, CutFromTheStartIsLeftUntilTheNextChange)
     EXPECT_EQ(1, CaretPosition());
 }
 
+TEST_F(MaskedEditWindow, AnyOtherKeyForgetsAnEarlierDelete)
+{
+    m_edit.SetData("1234");
+    Caret(4);
+    PressDelete();
+    EXPECT_EQ("12:3_", Text());
+    // Ctrl and X come after the Delete: the cut from the start is not taken for a
+    // Delete, which would blank the first position and put the whole time back.
+    Select(0, 3);
+    KeyDown(VK_CONTROL);
+    KeyDown('X');
+    m_edit.SendMessage(WM_CLEAR);
+    EXPECT_EQ("3_", Text());
+}
+
 TEST_F(MaskedEditWindow, SetDataShowsTheStoredTime)
 {
     m_edit.SetData("0930");

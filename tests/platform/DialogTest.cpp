@@ -13,6 +13,8 @@ namespace {
 
 constexpr UINT kEndWith = WM_APP + 10;
 constexpr UINT kPumpThenEnd = WM_APP + 11;
+constexpr UINT kQuit = WM_APP + 12;
+constexpr UINT kRunInner = WM_APP + 13;
 
 class TestDialog : public CDialog {
 public:
@@ -54,6 +56,10 @@ protected:
             PostMessage(kEndWith, 7);
             PumpPendingMessages();
             return 0;
+        case kQuit:
+            ownerDisabledInside = owner && !::IsWindowEnabled(owner);
+            ::PostQuitMessage(static_cast<int>(wParam));
+            return 0;
         default: return CDialog::OnMessage(msg, wParam, lParam);
         }
     }
@@ -92,6 +98,96 @@ TEST(Dialog, ModalRunSurvivesAHandlerThatPumpsAndEndsInside)
     ModalEnder dialog(IDD_PROGRESS);
     dialog.firstMessage = kPumpThenEnd;
     EXPECT_EQ(dialog.DoModal(), 7);
+}
+
+TEST(Dialog, QuitEndsTheModalRunAndStaysQueuedForTheOuterLoop)
+{
+    CStatic owner;
+    ASSERT_TRUE(owner.Create("", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    ModalEnder dialog(IDD_PROGRESS, owner);
+    dialog.owner = owner;
+    dialog.firstMessage = kQuit;
+    EXPECT_EQ(dialog.DoModal(), -1);
+    EXPECT_TRUE(dialog.ownerDisabledInside);
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_FALSE(dialog.IsAttached());
+    MSG quit{};
+    ASSERT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 42u);
+}
+
+// Runs a second modal dialog from inside its own run; the inner one ends both.
+class NestingDialog : public TestDialog {
+public:
+    using TestDialog::TestDialog;
+    INT_PTR innerResult = 0;
+    bool disabledDuringInner = false;
+    bool enabledAfterInner = false;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        TestDialog::OnInitDialog();
+        PostMessage(kRunInner);
+        return TRUE;
+    }
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg != kRunInner)
+            return TestDialog::OnMessage(msg, wParam, lParam);
+        Inner inner(IDD_PROGRESS, *this);
+        inner.outer = this;
+        innerResult = inner.DoModal();
+        disabledDuringInner = inner.outerDisabled;
+        enabledAfterInner = ::IsWindowEnabled(*this) != FALSE;
+        return 0;
+    }
+
+private:
+    class Inner : public ModalEnder {
+    public:
+        using ModalEnder::ModalEnder;
+        NestingDialog* outer = nullptr;
+        bool outerDisabled = false;
+
+    protected:
+        LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+        {
+            if (msg == kEndWith) {
+                outerDisabled = !::IsWindowEnabled(*outer);
+                // The outer run cannot end before this one returns to it.
+                outer->EndDialog(5);
+            }
+            return ModalEnder::OnMessage(msg, wParam, lParam);
+        }
+    };
+};
+
+TEST(Dialog, EndDialogFromANestedModalRunEndsTheOuterOneWhenItReturns)
+{
+    CStatic owner;
+    ASSERT_TRUE(owner.Create("", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    NestingDialog dialog(IDD_PROGRESS, owner);
+    EXPECT_EQ(dialog.DoModal(), 5);
+    EXPECT_EQ(dialog.innerResult, 42);
+    EXPECT_TRUE(dialog.disabledDuringInner);
+    EXPECT_TRUE(dialog.enabledAfterInner);
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_FALSE(dialog.IsAttached());
+}
+
+TEST(Dialog, ModalRunDisablesTheTopLevelWindowOfAChildParent)
+{
+    CStatic owner;
+    ASSERT_TRUE(owner.Create("", WS_POPUP, RECT{0, 0, 100, 100}, nullptr, 0));
+    CStatic child;
+    ASSERT_TRUE(child.Create("", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 50}, owner, 1));
+    ModalEnder dialog(IDD_PROGRESS, child);
+    dialog.owner = owner;
+    EXPECT_EQ(dialog.DoModal(), 42);
+    EXPECT_TRUE(dialog.ownerDisabledInside) << "the window the user could click stayed enabled";
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_TRUE(::IsWindowEnabled(child));
 }
 
 TEST(Dialog, ModelessDialogHidesOnCancelAndLivesOnUntilDestroyed)
