@@ -9,6 +9,10 @@ corvale_env_pids=()
 corvale_env_start() {
   local env_dir=$1 display_mode=${2:-own-display}
   mkdir -p "$env_dir/home"
+  # The user's display may need the user's X authority, which HOME no longer points to.
+  if [[ -n "${DISPLAY:-}" && -z "${XAUTHORITY:-}" && -f "$HOME/.Xauthority" ]]; then
+    export XAUTHORITY="$HOME/.Xauthority"
+  fi
   export WINEPREFIX="$env_dir/prefix"
   export HOME="$env_dir/home"
   export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
