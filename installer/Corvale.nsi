@@ -13,7 +13,7 @@ RequestExecutionLevel admin
 
 Name "Corvale ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Corvale"
+InstallDir "$PROGRAMFILES32\Corvale"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
@@ -42,8 +42,11 @@ FunctionEnd
 !insertmacro EndRunningCorvaleFunction ""
 !insertmacro EndRunningCorvaleFunction "un."
 
+; Corvale is a 32-bit program: its folder and its registry values are those a 32-bit
+; program sees, whichever Windows it is installed on.
 Section "Corvale"
   SetShellVarContext all
+  SetRegView 32
   SetOutPath "$INSTDIR"
   Call EndRunningCorvale
   File "/oname=Corvale.exe" "${PROGRAM}"
@@ -68,6 +71,7 @@ SectionEnd
 ; The user's settings (HKCU\Software\Corvale) and the cookie keep-list stay.
 Section "Uninstall"
   SetShellVarContext all
+  SetRegView 32
   Call un.EndRunningCorvale
   ; A program that is still ending holds its file a moment longer.
   StrCpy $0 0
