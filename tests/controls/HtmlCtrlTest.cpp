@@ -34,11 +34,7 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
         ASSERT_TRUE(host.Create(RECT{0, 0, 300, 200}));
-        placeholder =
-            ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, kStaticRect.left, kStaticRect.top,
-                              kStaticRect.right - kStaticRect.left, kStaticRect.bottom - kStaticRect.top, host,
-                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kStaticId)), nullptr, nullptr);
-        ASSERT_NE(placeholder, nullptr);
+        ASSERT_TRUE(placeholder.Create("", WS_CHILD | WS_VISIBLE, kStaticRect, host, kStaticId));
     }
     void TearDown() override
     {
@@ -47,7 +43,7 @@ protected:
     }
 
     test::HostWindow host;
-    HWND placeholder = nullptr;
+    CStatic placeholder;
     RecordingView view;
 };
 
@@ -58,7 +54,7 @@ TEST_F(HtmlView, TakesThePlaceAndIdOfTheStaticItReplaces)
     EXPECT_FALSE(nowhere.IsAttached());
 
     ASSERT_TRUE(view.CreateOverStatic(kStaticId, host));
-    EXPECT_FALSE(::IsWindow(placeholder));
+    EXPECT_FALSE(placeholder.IsAttached()) << "the static is gone";
     EXPECT_EQ(::GetDlgItem(host, kStaticId), view.GetSafeHwnd());
     RECT rect = view.GetWindowRect();
     ::MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&rect), 2);

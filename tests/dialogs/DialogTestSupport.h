@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the about dialog and installer tests: the machine's autostart value, in the
-// registry view that the 32-bit program and its installer use, and the files built
-// beside Corvale.exe.
+// registry view of the 32-bit program and its installer, and the files built beside
+// Corvale.exe.
 
 #include <windows.h>
 
@@ -12,21 +12,6 @@
 namespace corvale::test {
 
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-inline std::optional<std::string> RunValue()
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    char data[1024] = {};
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    const LONG status = ::RegQueryValueExA(key, "Corvale", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    ::RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ)
-        return std::nullopt;
-    return std::string(data);
-}
 
 // Sets (or with nullopt removes) the autostart value for one test, and removes it at the end.
 class ScopedRunValue {

@@ -4,6 +4,7 @@
 #include "dialogs/DialogTestSupport.h"
 #include "dialogs/HelpFile.h"
 #include "dialogs/HelpPath.h"
+#include "engine/RegistryKey.h"
 #include "support/EngineScratch.h"
 #include "platform/Handle.h"
 
@@ -19,7 +20,6 @@ namespace corvale {
 namespace {
 
 constexpr char kSettingsKey[] = "Software\\Corvale";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvale";
 
 DWORD RunAndWait(std::string commandLine)
 {
@@ -41,8 +41,14 @@ DWORD RunAndWait(std::string commandLine)
 std::string ProgramFiles32()
 {
     const char* x86 = std::getenv("ProgramFiles(x86)");
-    const char* native = std::getenv("ProgramFiles");
-    return x86 ? x86 : (native ? native : "C:\\Program Files");
+    return x86 ? x86 : std::getenv("ProgramFiles");
+}
+
+std::string RunValue()
+{
+    RegistryValue value;
+    CRegistryKey(test::kRunKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE | KEY_WOW64_32KEY).FindValue("Corvale", value);
+    return value.Found ? value.Data : "(none)";
 }
 
 std::string StartMenuPrograms()
@@ -50,15 +56,6 @@ std::string StartMenuPrograms()
     char path[MAX_PATH] = {};
     ::SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path);
     return path;
-}
-
-bool KeyExists32(const char* path)
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
 }
 
 TEST(Installer, InstallsSilentlyAndUninstallsKeepingTheUserSettings)
@@ -75,7 +72,7 @@ TEST(Installer, InstallsSilentlyAndUninstallsKeepingTheUserSettings)
     ASSERT_EQ(RunAndWait("\"" + setup + "\" /S"), 0u);
     for (const std::string& file : {folder + "\\Corvale.exe", folder + "\\" + kHelpFileName, shortcut})
         EXPECT_TRUE(test::FileExists(file)) << file;
-    EXPECT_EQ(test::RunValue().value_or(""), "\"" + folder + "\\Corvale.exe\" /h");
+    EXPECT_EQ(RunValue(), "\"" + folder + "\\Corvale.exe\" /h");
     const std::string helpFile = InstalledHelpFile();
     EXPECT_EQ(helpFile, folder + "\\" + kHelpFileName);
     HWND help = ShowHelpFile(nullptr, helpFile);
@@ -91,8 +88,7 @@ TEST(Installer, InstallsSilentlyAndUninstallsKeepingTheUserSettings)
     EXPECT_EQ(RunAndWait("\"" + folder + "\\Uninstall.exe\" /S _?=" + folder), 0u);
     for (const std::string& file : {folder + "\\Corvale.exe", folder + "\\" + kHelpFileName, shortcut})
         EXPECT_FALSE(test::FileExists(file)) << file;
-    EXPECT_FALSE(test::RunValue().has_value());
-    EXPECT_FALSE(KeyExists32(kUninstallKey));
+    EXPECT_EQ(RunValue(), "(none)");
     EXPECT_EQ(InstalledHelpFile(), "");
     EXPECT_EQ(test::GetDwordValue(HKEY_CURRENT_USER, kSettingsKey, "Interval").value_or(0), 4321u);
     ::DeleteFileA((folder + "\\Uninstall.exe").c_str());
