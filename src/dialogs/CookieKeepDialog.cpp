@@ -34,17 +34,19 @@ void MoveSelected(const CListBox& from, const CListBox& to)
         int index = -1;
         if (from.SendMessage(LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&index)) < 1)
             return;
-        const std::string text = from.GetText(index);
-        (void)to.AddString(text); // a full list box only loses the move's copy
-        (void)from.DeleteString(index);
+        // A name the other list cannot take stays where it is rather than vanish.
+        if (to.AddString(from.GetText(index)) < 0)
+            return;
+        (void)from.DeleteString(index); // it exists: it was just read
     }
 }
 
 void MoveAll(const CListBox& from, const CListBox& to)
 {
     while (from.GetCount() > 0) {
-        (void)to.AddString(from.GetText(0)); // as in MoveSelected
-        (void)from.DeleteString(0);
+        if (to.AddString(from.GetText(0)) < 0)
+            return;                 // as in MoveSelected
+        (void)from.DeleteString(0); // as in MoveSelected
     }
 }
 

@@ -20,9 +20,10 @@ bool CSkinnedDialog::ApplySkin(UINT imageId)
     if (!m_picture.LoadResourcePicture(imageId, "GIF"))
         return false;
     m_picture.ShowPicture();
-    // The skin is the background: below its siblings, it neither paints over them nor
-    // takes their clicks.
-    ::SetWindowPos(m_picture, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The skin is the background: below its siblings and clipped by them, it neither
+    // paints over them nor takes their clicks.
+    ::SetWindowLongPtrA(m_picture, GWL_STYLE, ::GetWindowLongPtrA(m_picture, GWL_STYLE) | WS_CLIPSIBLINGS);
+    ::SetWindowPos(m_picture, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     const RECT window = GetWindowRect();
     const RECT picture = m_picture.GetClientRect();
     MoveWindow(window.left, window.top, picture.right, picture.bottom);

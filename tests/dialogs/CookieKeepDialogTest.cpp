@@ -31,7 +31,7 @@ struct Script {
 
 void CALLBACK NextStep(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (g_script->busy || !g_script->dialog.IsAttached())
+    if (!g_script || g_script->busy || !g_script->dialog.IsAttached())
         return;
     g_script->busy = true;
     if (g_script->ran < g_script->steps.size())
@@ -94,6 +94,7 @@ protected:
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, NextStep);
         const INT_PTR result = dialog.DoModal();
         ::KillTimer(nullptr, timer);
+        g_script = nullptr;
         m_stepsRun = script.ran;
         return result;
     }
@@ -109,8 +110,10 @@ TEST_F(CookieKeepDialogTest, EveryControlSitsAtItsTemplatePlaceOnTheSkin)
         int id;
         const char* text;
         RECT units;
-    } kControls[] = {{IDC_COOKIE_LIST, nullptr, {9, 69, 170, 167}},  {IDC_KEEP_LIST, nullptr, {200, 68, 350, 166}},
-                     {IDC_MOVE_RIGHT, ">", {173, 95, 193, 109}},     {IDC_MOVE_LEFT, "<", {173, 111, 193, 125}},
+    } kControls[] = {{IDC_COOKIE_LIST, nullptr, {9, 69, 170, 167}},
+                     {IDC_KEEP_LIST, nullptr, {200, 68, 350, 166}},
+                     {IDC_MOVE_RIGHT, ">", {173, 95, 193, 109}},
+                     {IDC_MOVE_LEFT, "<", {173, 111, 193, 125}},
                      {IDC_MOVE_ALL_LEFT, "<<", {173, 127, 193, 141}}};
     Open({[&](HWND dialog) {
         for (auto control : kControls) {
@@ -139,8 +142,7 @@ TEST_F(CookieKeepDialogTest, ListsOneNamePerSiteAndHidesWhatTheKeepListHolds)
         {{"A@B[1].txt", "A@E[1].txt", "A@E[2].txt", "index.dat"}, "B\n", {"E"}, {"B"}, "B\n"},
         // "go" begins "google"; "last" has no line feed after it.
         {{"me@google[1].txt", "me@other[1].txt"}, "go\nlast", {"other"}, {"go"}, "go\n"},
-        {{".hidden", "x@Zeta[1].txt", "y@alpha[1].txt", "plain.ini"}, std::nullopt, {"alpha", "plain.ini", "Zeta"}, {},
-         ""},
+        {{".hidden", "x@Zeta[1].txt", "y@alpha[1].txt", "F.ini"}, std::nullopt, {"alpha", "F.ini", "Zeta"}, {}, ""},
     };
     for (const auto& fill : kFills) {
         test::RemoveTree(m_state.Cookies());
@@ -150,10 +152,10 @@ TEST_F(CookieKeepDialogTest, ListsOneNamePerSiteAndHidesWhatTheKeepListHolds)
         if (fill.keepList)
             KeepList(*fill.keepList);
         EXPECT_EQ(IDOK, Open({[&](HWND dialog) {
-            EXPECT_EQ(fill.left, Items(dialog, IDC_COOKIE_LIST));
-            EXPECT_EQ(fill.right, Items(dialog, IDC_KEEP_LIST));
-            Key(dialog, VK_RETURN);
-        }}));
+                      EXPECT_EQ(fill.left, Items(dialog, IDC_COOKIE_LIST));
+                      EXPECT_EQ(fill.right, Items(dialog, IDC_KEEP_LIST));
+                      Key(dialog, VK_RETURN);
+                  }}));
         EXPECT_EQ(fill.savedByOk, KeepListBytes());
     }
 }
@@ -162,27 +164,34 @@ TEST_F(CookieKeepDialogTest, TheButtonsAndDoubleClicksMoveNamesIntoSortedPlace)
 {
     Cookies({"a@alpha[1].txt", "a@beta[1].txt", "a@Gamma[1].txt", "a@delta[1].txt"});
     KeepList("kept\nKeep2\nx3\n");
+    constexpr int kDoubleClick = 0;
     const struct {
-        Step act;
+        int list;
+        Names selected;
+        int button;
         Names left;
         Names right;
     } kMoves[] = {
-        {[](HWND d) { Select(d, IDC_COOKIE_LIST, {"beta", "Gamma"}), Press(d, IDC_MOVE_RIGHT); },
-         {"alpha", "delta"}, {"beta", "Gamma", "Keep2", "kept", "x3"}},
-        {[](HWND d) { Select(d, IDC_KEEP_LIST, {"Keep2", "x3"}), Press(d, IDC_MOVE_LEFT); },
-         {"alpha", "delta", "Keep2", "x3"}, {"beta", "Gamma", "kept"}},
-        {[](HWND d) { Select(d, IDC_COOKIE_LIST, {"alpha", "x3"}), DoubleClick(d, IDC_COOKIE_LIST); },
-         {"delta", "Keep2"}, {"alpha", "beta", "Gamma", "kept", "x3"}},
-        {[](HWND d) { Select(d, IDC_KEEP_LIST, {"alpha"}), DoubleClick(d, IDC_KEEP_LIST); },
-         {"alpha", "delta", "Keep2"}, {"beta", "Gamma", "kept", "x3"}},
-        {[](HWND d) { DoubleClick(d, IDC_COOKIE_LIST), Press(d, IDC_MOVE_RIGHT); }, // nothing selected
-         {"alpha", "delta", "Keep2"}, {"beta", "Gamma", "kept", "x3"}},
-        {[](HWND d) { Press(d, IDC_MOVE_ALL_LEFT); }, {"alpha", "beta", "delta", "Gamma", "Keep2", "kept", "x3"}, {}},
+        {IDC_COOKIE_LIST,
+         {"beta", "Gamma"},
+         IDC_MOVE_RIGHT,
+         {"alpha", "delta"},
+         {"beta", "Gamma", "Keep2", "kept", "x3"}},
+        {IDC_KEEP_LIST, {"Keep2", "x3"}, IDC_MOVE_LEFT, {"alpha", "delta", "Keep2", "x3"}, {"beta", "Gamma", "kept"}},
+        {IDC_COOKIE_LIST, {"alpha", "x3"}, kDoubleClick, {"delta", "Keep2"}, {"alpha", "beta", "Gamma", "kept", "x3"}},
+        {IDC_KEEP_LIST, {"alpha"}, kDoubleClick, {"alpha", "delta", "Keep2"}, {"beta", "Gamma", "kept", "x3"}},
+        {IDC_COOKIE_LIST, {}, kDoubleClick, {"alpha", "delta", "Keep2"}, {"beta", "Gamma", "kept", "x3"}},
+        {IDC_COOKIE_LIST, {}, IDC_MOVE_RIGHT, {"alpha", "delta", "Keep2"}, {"beta", "Gamma", "kept", "x3"}},
+        {IDC_KEEP_LIST, {}, IDC_MOVE_ALL_LEFT, {"alpha", "beta", "delta", "Gamma", "Keep2", "kept", "x3"}, {}},
     };
     std::vector<Step> steps;
     for (const auto& move : kMoves)
         steps.push_back([&move](HWND dialog) {
-            move.act(dialog);
+            Select(dialog, move.list, move.selected);
+            if (move.button == kDoubleClick)
+                DoubleClick(dialog, move.list);
+            else
+                Press(dialog, move.button);
             EXPECT_EQ(move.left, Items(dialog, IDC_COOKIE_LIST));
             EXPECT_EQ(move.right, Items(dialog, IDC_KEEP_LIST));
         });
@@ -226,7 +235,11 @@ TEST_F(CookieKeepDialogTest, AKeepListThatCannotBeWrittenStaysAsItWasAndTheDialo
     // The new list is written beside the old one first; a folder in that place fails it.
     const std::string pending = KeepListPath() + ".new";
     ASSERT_TRUE(::CreateDirectoryA(pending.c_str(), nullptr));
-    const Step moveAndOk = [](HWND d) { Select(d, IDC_COOKIE_LIST, {"new"}), Press(d, IDC_MOVE_RIGHT), Key(d, VK_RETURN); };
+    const Step moveAndOk = [](HWND d) {
+        Select(d, IDC_COOKIE_LIST, {"new"});
+        Press(d, IDC_MOVE_RIGHT);
+        Key(d, VK_RETURN);
+    };
     EXPECT_EQ(IDOK, Open({moveAndOk, [&](HWND dialog) {
                               EXPECT_EQ(std::string("old\n"), KeepListBytes());
                               ::RemoveDirectoryA(pending.c_str());

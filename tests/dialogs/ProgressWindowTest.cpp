@@ -126,6 +126,7 @@ TEST_F(ProgressWindowTest, CloseEscapeAndWmCloseHideItAndWriteBothBoxesBack)
     } kCloses[] = {{CloseButton, true, false}, {Escape, false, true}, {WmClose, true, true}};
     for (const auto& close : kCloses) {
         m_owner.options.ShowProgress = 1;
+        m_owner.options.CleaningAutoClose = 0;
         Run();
         Click(10); // the run started it unticked
         if (close.untickAutoClose)
@@ -185,9 +186,9 @@ TEST_F(ProgressWindowTest, TheTopStripMovesItAndTheMakersAreaOpensTheHomePage)
         const char* cursor;
         bool moves;
         test::Names pages;
-    } kPresses[] = {{50, 17, IDC_SIZEALL, true, {}},      {50, 18, IDC_ARROW, false, {}},
-                    {296, 256, IDC_HAND, false, home},    {439, 309, IDC_HAND, false, home},
-                    {295, 256, IDC_ARROW, false, {}},     {440, 309, IDC_ARROW, false, {}}};
+    } kPresses[] = {{50, 17, IDC_SIZEALL, true, {}},   {50, 18, IDC_ARROW, false, {}},
+                    {296, 256, IDC_HAND, false, home}, {439, 309, IDC_HAND, false, home},
+                    {295, 256, IDC_ARROW, false, {}},  {440, 309, IDC_ARROW, false, {}}};
     for (const auto& press : kPresses) {
         const test::PressResult result = test::PressAndRelease(*m_owner.window, press.x, press.y, press.cursor);
         EXPECT_TRUE(result.cursorShown) << press.x << "," << press.y;
