@@ -1,12 +1,15 @@
 #pragma once
-// Shared by the dialog tests: where a window sits, a list box's items, the windows this
-// thread holds (its USER objects: GetGuiResources is a stub under Wine), the pages a
-// click opens (recorded instead of starting a browser), and a press-move-release.
+// Shared by the dialog tests: where a window sits, a list box's items, the GDI objects
+// and windows this thread holds (its USER objects: GetGuiResources is a stub under
+// Wine), the pages a click opens (recorded instead of starting a browser), and a
+// press-move-release.
 #include "controls/TestWindows.h"
 #include "dialogs/SkinnedDialog.h"
+#include "support/GdiCount.h"
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvale::test {
@@ -79,6 +82,17 @@ inline PressResult PressAndRelease(HWND window, int x, int y, const char* cursor
     ::GetWindowRect(window, &after);
     ReplacePageOpener(previous);
     return {cursorShown, Box(0, 0, after.left - before.left, after.top - before.top), g_openedPages};
+}
+
+// The GDI objects and windows after one open() (which makes and closes a window), then
+// after twenty more.
+template <typename Open> std::pair<std::string, std::string> ObjectsBeforeAndAfterTwenty(Open open)
+{
+    open();
+    const std::string before = Box(0, 0, CountGdiObjects(), CountThreadWindows());
+    for (int i = 0; i < 20; ++i)
+        open();
+    return {before, Box(0, 0, CountGdiObjects(), CountThreadWindows())};
 }
 
 // How long a showcase test holds its window for scripts/shots (CORVALE_SHOWCASE_MS).

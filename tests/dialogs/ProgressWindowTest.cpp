@@ -7,7 +7,6 @@
 #include "engine/CleaningRun.h"
 #include "resource.h"
 #include "support/EngineUserState.h"
-#include "support/GdiCount.h"
 
 #include <gtest/gtest.h>
 
@@ -116,7 +115,7 @@ TEST_F(ProgressWindowTest, ShowsTheExactLinesOfEachRealRunInAFreshWindow)
     test::HoldForShowcase();
 }
 
-TEST_F(ProgressWindowTest, CloseEscapeAndWmCloseHideItAndWriteBothBoxesBack)
+TEST_F(ProgressWindowTest, CloseEscapeAndWmCloseHideItAndWriteBothBoxesBackForTheNextRun)
 {
     enum How { CloseButton, Escape, WmClose };
     const struct {
@@ -125,8 +124,7 @@ TEST_F(ProgressWindowTest, CloseEscapeAndWmCloseHideItAndWriteBothBoxesBack)
         bool untickShowProgress;
     } kCloses[] = {{CloseButton, true, false}, {Escape, false, true}, {WmClose, true, true}};
     for (const auto& close : kCloses) {
-        m_owner.options.ShowProgress = 1;
-        m_owner.options.CleaningAutoClose = 0;
+        m_owner.options = CleaningOptions();
         Run();
         Click(10); // the run started it unticked
         if (close.untickAutoClose)
@@ -144,6 +142,9 @@ TEST_F(ProgressWindowTest, CloseEscapeAndWmCloseHideItAndWriteBothBoxesBack)
         EXPECT_EQ(close.untickAutoClose ? 0 : 1, m_owner.options.CleaningAutoClose) << close.how;
         EXPECT_EQ(close.untickShowProgress ? 0 : 1, m_owner.options.ShowProgress) << close.how;
         EXPECT_EQ(4u, test::ListItems(Item(IDC_PROGRESS_LIST)).size()) << "the lines stay while hidden";
+        const int made = m_owner.windowsMade;
+        Run();
+        EXPECT_EQ(made + (close.untickShowProgress ? 0 : 1), m_owner.windowsMade) << "a window only while ticked";
     }
 }
 
@@ -164,16 +165,6 @@ TEST_F(ProgressWindowTest, ClosesItselfHalfASecondAfterTheRunUnlessUntickedMeanw
     Run();
     test::PumpFor(20);
     EXPECT_TRUE(Shown()) << "the next run's window stays";
-}
-
-TEST_F(ProgressWindowTest, UntickingShowProgressMeansTheNextRunShowsNoWindow)
-{
-    Run();
-    Click(11);
-    ::SendMessageA(Item(IDCANCEL), BM_CLICK, 0, 0);
-    Run({Option::ClipboardMemory});
-    EXPECT_EQ(1, m_owner.windowsMade);
-    EXPECT_FALSE(Shown());
 }
 
 TEST_F(ProgressWindowTest, TheTopStripMovesItAndTheMakersAreaOpensTheHomePage)
@@ -199,13 +190,8 @@ TEST_F(ProgressWindowTest, TheTopStripMovesItAndTheMakersAreaOpensTheHomePage)
 
 TEST_F(ProgressWindowTest, TwentyWindowsLeaveNoGdiOrUserObjectBehind)
 {
-    Run();
-    const int gdi = test::CountGdiObjects();
-    const int windows = test::CountThreadWindows();
-    for (int i = 0; i < 20; ++i)
-        Run();
-    EXPECT_EQ(gdi, test::CountGdiObjects());
-    EXPECT_EQ(windows, test::CountThreadWindows());
+    const auto [before, after] = test::ObjectsBeforeAndAfterTwenty([this] { Run(); });
+    EXPECT_EQ(before, after) << "GDI objects, windows";
 }
 
 } // namespace
