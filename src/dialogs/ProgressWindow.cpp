@@ -44,19 +44,21 @@ BOOL CProgressWindow::OnInitDialog()
     if (!ApplySkin(IDG_PROGRESS))
         return FALSE;
 
-    m_close.Create("Close", kButtonStyle, kCloseRect, m_hWnd, IDCANCEL);
+    // Without the button, Escape and WM_CLOSE still close the window.
+    (void)m_close.Create("Close", kButtonStyle, kCloseRect, m_hWnd, IDCANCEL);
     m_close.SetFont(nullptr);
     m_lines.MoveWindow(kLinesRect.left, kLinesRect.top, kLinesRect.right - kLinesRect.left,
                        kLinesRect.bottom - kLinesRect.top);
     m_lines.ResetContent();
 
-    m_autoCloseBox.Create("Close this window automatically", nullptr, kCheckBoxStyle, kAutoCloseBox, kAutoCloseLabel,
-                          Picture(), kAutoCloseId);
+    // A box that cannot be made is not read back when the window closes (OnCancel).
+    (void)m_autoCloseBox.Create("Close this window automatically", nullptr, kCheckBoxStyle, kAutoCloseBox,
+                                kAutoCloseLabel, Picture(), kAutoCloseId);
     if (AutoCloseFlag == 1)
         m_autoCloseBox.SetCheck(BST_CHECKED);
     ::SetFocus(m_autoCloseBox);
-    m_showProgressBox.Create("Show cleaning progress", nullptr, kCheckBoxStyle, kShowProgressBox, kShowProgressLabel,
-                             Picture(), kShowProgressId);
+    (void)m_showProgressBox.Create("Show cleaning progress", nullptr, kCheckBoxStyle, kShowProgressBox,
+                                   kShowProgressLabel, Picture(), kShowProgressId);
     if (ShowProgressFlag == 1)
         m_showProgressBox.SetCheck(BST_CHECKED);
     return TRUE;
@@ -67,10 +69,12 @@ void CProgressWindow::OnCancel()
     // Lets the user read "Cleaning Done!" before the window goes by itself.
     if (AutoCloseFlag == 1)
         ::Sleep(kAutoClosePauseMs);
-    // A window without its skin has no boxes: unread, they must not switch the settings off.
-    if (m_autoCloseBox.IsAttached() && m_showProgressBox.IsAttached()) {
+    // Boxes that were never made (no skin) must not switch the settings off.
+    if (m_autoCloseBox.IsAttached()) {
         AutoCloseFlag = m_autoCloseBox.GetCheck();
         m_options.CleaningAutoClose = AutoCloseFlag;
+    }
+    if (m_showProgressBox.IsAttached()) {
         ShowProgressFlag = m_showProgressBox.GetCheck();
         m_options.ShowProgress = ShowProgressFlag;
     }
