@@ -14,6 +14,10 @@ constexpr DWORD kOptionStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECK
 constexpr DWORD kPushButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 constexpr DWORD kIconButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_ICON | BS_CENTER;
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP;
+// The time box is always full, and the mask's overwrite needs the edit to take one
+// character more for a moment: a box that only takes what fits its width would refuse
+// every digit typed in the control font.
+constexpr DWORD kTimeEditStyle = kEditStyle | ES_AUTOHSCROLL;
 constexpr DWORD kHotKeyStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
 constexpr char kTimeMask[] = "##:##";
@@ -132,8 +136,11 @@ void COptionPages::ReadChecks()
 void COptionPages::StoreChecks()
 {
     auto& flags = m_host.OptionsRecord().OptionFlags;
-    for (const PageOption& option : m_options)
-        flags[option.flag] = option.box->GetCheck() == BST_CHECKED ? 1 : 0;
+    for (const PageOption& option : m_options) {
+        // A box that went with its window has nothing to tell: its flag stays.
+        if (option.box->IsAttached())
+            flags[option.flag] = option.box->GetCheck() == BST_CHECKED ? 1 : 0;
+    }
 }
 
 void COptionPages::Build(int page)
@@ -208,7 +215,7 @@ void COptionPages::BuildSchedule()
     if (m_hotKey)
         m_hotKey->SendMessage(HKM_SETHOTKEY, HotKeyControlWord(options.HotKeyA));
     m_time = std::make_unique<CMaskedEdit>();
-    (void)m_time->Create(kEditStyle, kTimeRect, m_host.PagePicture(), kTimeId); // the commit checks
+    (void)m_time->Create(kTimeEditStyle, kTimeRect, m_host.PagePicture(), kTimeId); // the commit checks
     m_time->SetFont(m_host.ControlFont());
     m_time->SetMask(kTimeMask, kTimePrompt);
     m_time->SetData(DigitsForTime(options.Time));

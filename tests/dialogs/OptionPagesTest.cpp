@@ -63,7 +63,7 @@ const std::vector<Control> kPages[] = {
      {Kind::Option, 17, "When pressing HotKey [may be changed] --->>", kBox, {31, 241, 43, 253}, {45, 240, 400, 253}},
      {Kind::HotKey, 18, "", 0x50010000, {280, 238, 378, 259}, {}},
      {Kind::Option, 19, "Every day at", kBox, {31, 261, 43, 273}, {45, 260, 400, 273}},
-     {Kind::Edit, 20, "09:05", kEdit, {112, 259, 155, 277}, {}}},
+     {Kind::Edit, 20, "09:05", kEdit | ES_AUTOHSCROLL, {112, 259, 155, 277}, {}}},
 };
 const int kFirstFlag[] = {0, 5, 16};
 
@@ -90,7 +90,16 @@ void ExpectWindow(HWND hwnd, HWND parent, UINT id, const std::string& text, DWOR
     EXPECT_EQ(parent, ::GetParent(hwnd));
     EXPECT_EQ(id, static_cast<UINT>(::GetDlgCtrlID(hwnd)));
     EXPECT_EQ(text, Text(hwnd));
-    EXPECT_EQ(style, static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE)) & ~WS_CLIPSIBLINGS);
+    // Wine's edit takes WS_BORDER off its style and draws the border itself.
+    const DWORD actualStyle = ::GetWindowLongA(hwnd, GWL_STYLE) & ~WS_CLIPSIBLINGS;
+    const bool edit = ClassOf(hwnd) == "Edit";
+    EXPECT_EQ(style, edit ? actualStyle | WS_BORDER : actualStyle);
+    if (edit) {
+        ::UpdateWindow(hwnd);
+        HDC dc = ::GetWindowDC(hwnd);
+        EXPECT_NE(RGB(255, 255, 255), ::GetPixel(dc, 0, 0)) << "the border";
+        ::ReleaseDC(hwnd, dc);
+    }
     EXPECT_TRUE(::EqualRect(&rect, &actual))
         << actual.left << "," << actual.top << "," << actual.right << "," << actual.bottom;
 }
@@ -290,6 +299,7 @@ TEST_F(OptionPagesTest, ScheduleCommitChecksIntervalAndTime)
         EXPECT_EQ(std::to_string(c.committedInterval), Text(Item(m_host, 16)));
         EXPECT_EQ(c.shownTime, Text(Item(m_host, 20)));
     }
+    m_host.m_pages.ShowPage(-1);
     m_host.m_options.Time = 1500;
     m_host.m_pages.ShowPage(2);
     EXPECT_EQ("25:00", Text(Item(m_host, 20)));
