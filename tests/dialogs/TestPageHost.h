@@ -1,7 +1,7 @@
 #pragma once
 // A plain window that offers the option pages what the main window offers them: its
 // picture, the settings record, the control font and the schedule triggers. It gives
-// its keys to the dialog keyboard interface and counts the commands that reach it.
+// its keys to the dialog keyboard interface and keeps the commands that reach it.
 
 #include "controls/TestWindows.h"
 #include "dialogs/OptionPages.h"
@@ -15,21 +15,20 @@ class TestPageHost : public CStatic, public IPageHost {
 public:
     bool Create(bool visible = true)
     {
-        const DWORD style = WS_POPUP | (visible ? WS_VISIBLE : 0);
-        if (!CStatic::Create("", style, RECT{0, 0, 468, 344}, nullptr, 0))
+        if (!CStatic::Create("", WS_POPUP | (visible ? WS_VISIBLE : 0), RECT{0, 0, 468, 344}, nullptr, 0))
             return false;
         m_triggers.SetWindow(m_hWnd);
         if (visible)
             ::SetForegroundWindow(m_hWnd);
         return m_picture.Create("", WS_CHILD | WS_VISIBLE, RECT{0, 0, 20, 20}, m_hWnd, IDC_PICTURE);
     }
+    HWND Item(UINT id) const { return ::GetDlgItem(m_picture, static_cast<int>(id)); }
 
     HWND PageHostWindow() const override { return m_hWnd; }
     CAnimatedPicture& PagePicture() override { return m_picture; }
     CleaningOptions& OptionsRecord() override { return m_options; }
     HFONT ControlFont() const override { return static_cast<HFONT>(m_font.Get()); }
     CScheduleTriggers& ScheduleTriggers() override { return m_triggers; }
-
     bool PreTranslateMessage(MSG* msg) override
     {
         return msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && ::IsDialogMessageA(m_hWnd, msg);
@@ -52,5 +51,15 @@ protected:
         return CStatic::OnMessage(msg, wParam, lParam);
     }
 };
+
+// Whether a window other than the host could register the hot key now.
+inline bool HotKeyFree(UINT modifiers, UINT key)
+{
+    HostWindow other;
+    other.Create(RECT{0, 0, 1, 1});
+    const bool free = ::RegisterHotKey(other, 0x77, modifiers, key) != FALSE;
+    (void)::UnregisterHotKey(other, 0x77); // fails when it was not free
+    return free;
+}
 
 } // namespace corvale::test
