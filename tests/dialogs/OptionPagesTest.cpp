@@ -211,6 +211,11 @@ TEST_F(OptionPagesTest, CheckAllOrUncheckAllThenASwitchStoresThePage)
     m_host.m_pages.ReadChecks();
     EXPECT_EQ(1, m_host.m_options.OptionFlags[Option::RecycleBin]);
     EXPECT_EQ(box, m_host.Item(14));
+    // Boxes that went with their window have nothing to commit: the flags stay.
+    m_host.m_pages.ShowPage(0);
+    ::DestroyWindow(m_host.m_picture);
+    m_host.m_pages.ShowPage(-1);
+    EXPECT_EQ(0x1Fu, PackPage(m_host.m_options, kOptionPages[0]));
 }
 
 TEST_F(OptionPagesTest, ScheduleCommitChecksIntervalAndTime)
