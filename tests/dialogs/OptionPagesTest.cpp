@@ -350,16 +350,19 @@ int WindowCount(HWND root)
 
 TEST_F(OptionPagesTest, FiftyPageSwitchesLeaveNoObjectBehind)
 {
-    for (int page = 0; page < 3; ++page)
+    const auto show = [this](int page) {
         m_host.m_pages.ShowPage(page);
+        ::RedrawWindow(m_host, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    };
+    // Each page once first, painted, so that what the system keeps for good is in place.
+    for (int page = 0; page < 3; ++page)
+        show(page);
     test::PumpFor(50);
     const int gdi = test::CountGdiObjects();
     const DWORD user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     const int windows = WindowCount(m_host);
-    for (int i = 0; i < 51; ++i) {
-        m_host.m_pages.ShowPage(i % 3);
-        ::RedrawWindow(m_host, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    }
+    for (int i = 0; i < 51; ++i)
+        show(i % 3);
     test::PumpFor(50);
     EXPECT_EQ(gdi, test::CountGdiObjects());
     EXPECT_EQ(user, ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS));
