@@ -112,17 +112,6 @@ void TypeTime(TestPageHost& host, const std::string& digits)
     }
 }
 
-// A real key stroke, through the queue and the dialog keyboard interface.
-void Press(WORD key)
-{
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    EXPECT_EQ(2u, ::SendInput(2, input, sizeof(INPUT)));
-    test::PumpFor(30);
-}
-
 class OptionPagesTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_host.Create()); }
@@ -183,15 +172,20 @@ TEST_F(OptionPagesTest, FirstOptionFocusedTabWalksThePageSpaceTicks)
     };
     for (int page = 0; page < 3; ++page) {
         m_host.m_pages.ShowPage(page);
-        std::vector<UINT> visited{static_cast<UINT>(::GetDlgCtrlID(::GetFocus()))};
+        // The order Tab follows: the dialog keyboard interface asks GetNextDlgTabItem.
+        HWND at = ::GetFocus();
+        std::vector<UINT> visited{static_cast<UINT>(::GetDlgCtrlID(at))};
         while (visited.size() < tabOrder[page].size()) {
-            Press(VK_TAB);
-            visited.push_back(static_cast<UINT>(::GetDlgCtrlID(::GetFocus())));
+            at = ::GetNextDlgTabItem(m_host, at, FALSE);
+            visited.push_back(static_cast<UINT>(::GetDlgCtrlID(at)));
         }
         EXPECT_EQ(tabOrder[page], visited) << page;
     }
+    // Space through the queue and the host's keyboard handling, as a key stroke comes.
     ASSERT_FALSE(Checked(m_host, 11));
-    Press(VK_SPACE);
+    ::PostMessageA(m_host.Item(11), WM_KEYDOWN, VK_SPACE, 0x00390001);
+    ::PostMessageA(m_host.Item(11), WM_KEYUP, VK_SPACE, 0xC0390001);
+    test::PumpFor(30);
     EXPECT_TRUE(Checked(m_host, 11));
 }
 
