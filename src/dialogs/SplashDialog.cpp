@@ -7,7 +7,10 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 } // namespace
 
-CSplashDialog::CSplashDialog(UINT imageId) : CDialog(IDD_SPLASH, nullptr), m_imageId(imageId) {}
+CSplashDialog::CSplashDialog(UINT imageId, UINT showMilliseconds)
+    : CDialog(IDD_SPLASH, nullptr), m_imageId(imageId), m_showMilliseconds(showMilliseconds)
+{
+}
 
 CSplashDialog::CSplashDialog() : CSplashDialog(IDG_SPLASH) {}
 
@@ -21,7 +24,7 @@ BOOL CSplashDialog::OnInitDialog()
     CDialog::OnInitDialog();
     // Without its picture the splash still ends on time: the program's start must not
     // wait for a key press on an empty window.
-    ::SetTimer(m_hWnd, kTimerId, kShowMilliseconds, nullptr);
+    ::SetTimer(m_hWnd, kTimerId, m_showMilliseconds, nullptr);
     if (!m_picture.LoadResourcePicture(m_imageId, "GIF"))
         return FALSE;
     m_picture.ShowPicture();

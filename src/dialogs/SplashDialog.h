@@ -11,7 +11,8 @@ public:
     static constexpr UINT kShowMilliseconds = 3000;
 
     // The picture is resource imageId of type "GIF" (the program's is a JPEG).
-    explicit CSplashDialog(UINT imageId);
+    // showMilliseconds is how long the picture stays (start-up measurements shorten it).
+    explicit CSplashDialog(UINT imageId, UINT showMilliseconds = kShowMilliseconds);
     CSplashDialog();
 
     CAnimatedPicture& Picture() { return m_picture; }
@@ -24,6 +25,7 @@ protected:
 private:
     CAnimatedPicture m_picture;
     UINT m_imageId;
+    UINT m_showMilliseconds;
 };
 
 } // namespace corvale

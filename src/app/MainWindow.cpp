@@ -1,0 +1,378 @@
+#include "app/MainWindow.h"
+
+#include "app/MainWindowRegions.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/CookieKeepDialog.h"
+#include "platform/Gdi.h"
+#include "platform/MessagePump.h"
+#include "settings/SettingsStore.h"
+#include "triggers/ScheduleRules.h"
+
+#include <resource.h>
+#include <version.h>
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+namespace corvale {
+namespace {
+
+constexpr char kRecycleBinFolder[] = "::{645FF040-5081-101B-9F08-00AA002F954E}";
+
+struct ToolTip {
+    UINT id;
+    RECT rect;
+    const char* text;
+};
+constexpr ToolTip kToolTips[] = {
+    {1, {386, 11, 406, 31}, "Help"},
+    {2, {411, 11, 431, 31}, "Minimize Corvale Window"},
+    {3, {436, 11, 456, 31}, "Close Corvale Window"},
+};
+
+const char* SystemCursor(CursorShape shape)
+{
+    switch (shape) {
+    case CursorShape::Hand: return IDC_HAND;
+    case CursorShape::SizeAll: return IDC_SIZEALL;
+    default: return IDC_ARROW;
+    }
+}
+
+bool ShiftDown()
+{
+    return (::GetKeyState(VK_LSHIFT) & 0x8000) || (::GetKeyState(VK_RSHIFT) & 0x8000);
+}
+
+} // namespace
+
+CMainWindow::CMainWindow(bool startHidden)
+    : CSkinnedDialog(IDD_MAIN, nullptr, IDC_PICTURE, kTitleStripHeight), m_startHidden(startHidden),
+      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), m_pages(*this), m_watcher(m_options),
+      m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated"))
+{
+    m_watcher.AttachShellWindows();
+    // The record's own initialisers are the defaults: 10 minutes, 12:00, Ctrl + numeric
+    // keypad 6, progress shown and left open.
+    LoadSettings(m_options);
+    m_controlFont.Reset(::CreateFontA(14, 0, 0, 0, 500, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Ms Sans-Serif"));
+}
+
+CMainWindow::~CMainWindow()
+{
+    m_progress.reset();
+    // A window that ended without the final close (its process is being torn down)
+    // still lets go of what the system holds for it.
+    if (IsAttached())
+        FinalClose();
+}
+
+BOOL CMainWindow::OnInitDialog()
+{
+    ::SetWindowTextA(m_hWnd, kMainWindowTitle);
+    m_schedule.SetWindow(m_hWnd);
+    m_tray.Add(m_hWnd);
+    if (m_toolTip.Create(m_hWnd)) {
+        for (const ToolTip& tip : kToolTips)
+            m_toolTip.AddTool(m_hWnd, tip.id, tip.rect, tip.text);
+        m_toolTip.Activate(true);
+    }
+    CSkinnedDialog::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+    ShowPage(0);
+    const RECT window = GetWindowRect();
+    const RECT picture = Picture().GetClientRect();
+    MoveWindow(window.left, window.top, picture.right, picture.bottom);
+    PostMessage(UM_AFTER_INIT);
+    // The visible template shows the window when this returns; a start into the tray
+    // hides it again once the start-up triggers have run.
+    ShowWindow(SW_HIDE);
+    return TRUE;
+}
+
+bool CMainWindow::PreTranslateMessage(MSG* msg)
+{
+    if (m_toolTip.IsAttached())
+        m_toolTip.RelayEvent(msg);
+    // Alt+C opens the keep-list dialog, as the page's push button does.
+    if (msg->message == WM_SYSKEYDOWN && msg->wParam == 'C' && ::GetAncestor(msg->hwnd, GA_ROOT) == m_hWnd) {
+        SendMessage(WM_COMMAND, ID_COOKIE_KEEP);
+        return true;
+    }
+    return CSkinnedDialog::PreTranslateMessage(msg);
+}
+
+LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == m_taskbarCreated && m_taskbarCreated != 0) {
+        // Explorer restarted and lost every icon: ours comes back.
+        m_tray.Add(m_hWnd);
+        return 0;
+    }
+    switch (msg) {
+    case WM_PAINT:
+        if (OnPaintIconic())
+            return 0;
+        return CSkinnedDialog::OnMessage(msg, wParam, lParam);
+    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_icon);
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == 0x0010) {
+            CAboutDialog about(m_hWnd);
+            about.DoModal();
+            return 0;
+        }
+        return Default();
+    case WM_CONTEXTMENU: OnContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case CTrayIcon::kCallbackMessage: OnTrayNotify(lParam); return 0;
+    case WM_CLOSE: OnClose(); return 0;
+    case UM_INSTANCE_REQUEST: return OnInstanceRequest(wParam);
+    case UM_AFTER_INIT: OnAfterInit(); return 0;
+    case WM_TIMER: OnTimer(wParam); return Default();
+    case WM_HOTKEY: StartCleaningRun(); return 1;
+    case WM_QUERYENDSESSION: OnQueryEndSession(lParam); return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            SaveOnSessionEnd();
+        return 0;
+    default: return CSkinnedDialog::OnMessage(msg, wParam, lParam);
+    }
+}
+
+bool CMainWindow::OnCommand(UINT id, UINT)
+{
+    switch (id) {
+    case ID_COOKIE_KEEP: {
+        auto dialog = std::make_unique<CCookieKeepDialog>(m_hWnd);
+        (void)dialog->DoModal(); // the dialog saved the list itself, or left it
+        return true;
+    }
+    case ID_CHECK_ALL: SetAllChecks(1); return true;
+    case ID_UNCHECK_ALL: SetAllChecks(0); return true;
+    case ID_CLEAN_NOW: CleanNow(); return true;
+    case ID_PAGE_INTERNET: ShowPage(0); return true;
+    case ID_PAGE_SYSTEM: ShowPage(1); return true;
+    case ID_PAGE_GENERAL: ShowPage(2); return true;
+    case ID_HOME_PAGE: OpenWebPage(CORVALE_HOME_URL); return true;
+    case ID_PRODUCT_PAGE: OpenWebPage(CORVALE_PRODUCT_URL); return true;
+    case ID_ABOUT: ShowAboutDialog(m_hWnd); return true;
+    case ID_EXIT:
+        m_exitRequested = true;
+        PostMessage(WM_CLOSE);
+        return true;
+    case ID_RECYCLE_BIN:
+        (void)::ShellExecuteA(nullptr, nullptr, kRecycleBinFolder, nullptr, nullptr, SW_SHOWNORMAL);
+        return true;
+    case ID_SHOW_PROGRESS: m_options.ShowProgress = !m_options.ShowProgress; return true;
+    case ID_OPEN: RestoreWindow(); return true;
+    case ID_AUTO_CLOSE: m_options.CleaningAutoClose = !m_options.CleaningAutoClose; return true;
+    default: return false;
+    }
+}
+
+void CMainWindow::CleanNow()
+{
+    m_pages.ReadChecks();
+    if (ConfirmCleanNow(m_options))
+        StartCleaningRun();
+}
+
+void CMainWindow::StartCleaningRun()
+{
+    corvale::StartCleaningRun(*this);
+}
+
+void CMainWindow::EnableOwner(bool enable)
+{
+    ::EnableWindow(m_hWnd, enable);
+}
+
+void CMainWindow::ReplaceProgressWindow(int autoCloseFlag, int showProgressFlag)
+{
+    m_progress.reset();
+    m_progress = std::make_unique<CProgressWindow>(m_options);
+    m_progress->AutoCloseFlag = autoCloseFlag;
+    m_progress->ShowProgressFlag = showProgressFlag;
+    if (m_progress->Create(m_hWnd))
+        m_progress->ShowWindow(SW_SHOW);
+}
+
+void CMainWindow::AddProgressLine(const char* line)
+{
+    if (m_progress)
+        m_progress->AddLine(line);
+}
+
+void CMainWindow::PostProgressClose()
+{
+    if (m_progress)
+        m_progress->PostMessage(WM_CLOSE);
+}
+
+void CMainWindow::PumpPendingMessages()
+{
+    corvale::PumpPendingMessages();
+}
+
+const char* CMainWindow::CursorAt(int x, int y) const
+{
+    return SystemCursor(corvale::CursorAt(x, y, CurrentPage()));
+}
+
+bool CMainWindow::OnStripButtonDown(int x, int y)
+{
+    switch (HitTestButtonDown(x, y)) {
+    case MainRegion::HelpButton: ShowAboutDialog(m_hWnd); return true;
+    case MainRegion::MinimiseButton: ShowWindow(SW_MINIMIZE); return true;
+    case MainRegion::CloseButton:
+        if (ShiftDown())
+            m_exitRequested = true;
+        PostMessage(WM_CLOSE);
+        return true;
+    default: return false;
+    }
+}
+
+void CMainWindow::OnButtonRelease(int x, int y)
+{
+    switch (HitTestButtonUp(x, y, CurrentPage())) {
+    case MainRegion::TabInternet: ShowPage(0); break;
+    case MainRegion::TabSystem: ShowPage(1); break;
+    case MainRegion::TabGeneral: ShowPage(2); break;
+    case MainRegion::ProductLogo: OpenWebPage(CORVALE_PRODUCT_URL); break;
+    case MainRegion::MakersLogo:
+    case MainRegion::FooterLine: OpenWebPage(CORVALE_HOME_URL); break;
+    case MainRegion::CleanNow: CleanNow(); break;
+    default: break;
+    }
+}
+
+void CMainWindow::OnClose()
+{
+    ShowWindow(SW_HIDE);
+    CommitPage();
+    (void)SaveSettings(m_options); // a key that cannot be written keeps the last saved settings
+    if (m_options.OptionFlags[Option::OnClose] == 1)
+        StartCleaningRun();
+    if (!m_exitRequested)
+        return; // resident in the tray
+    FinalClose();
+    EndDialog(IDCANCEL);
+}
+
+void CMainWindow::FinalClose()
+{
+    if (m_finalCloseDone)
+        return;
+    m_finalCloseDone = true;
+    m_schedule.ReleaseAll();
+    ShowPage(-1);
+    m_tray.Remove();
+}
+
+void CMainWindow::SaveOnSessionEnd()
+{
+    // Windows ends the process after this message without a WM_CLOSE: the settings of
+    // this session and the system's icon, timers and hot key are dealt with now. The
+    // session's own cleaning already ran when it was queried.
+    CommitPage();
+    (void)SaveSettings(m_options);
+    FinalClose();
+}
+
+LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
+{
+    if (wParam) {
+        m_exitRequested = true;
+        PostMessage(WM_CLOSE);
+        return 1;
+    }
+    ShowWindow(SW_SHOWNORMAL);
+    ::SetForegroundWindow(m_hWnd);
+    ::SetFocus(m_hWnd);
+    if (m_options.OptionFlags[Option::OnStart] == 1)
+        StartCleaningRun();
+    return 1;
+}
+
+void CMainWindow::OnAfterInit()
+{
+    if (m_options.OptionFlags[Option::OnStart] == 1)
+        StartCleaningRun();
+    m_schedule.ArmAtStartup(m_options);
+    if (m_startHidden)
+        ShowWindow(SW_HIDE);
+}
+
+void CMainWindow::OnTimer(UINT_PTR id)
+{
+    if (m_schedule.IsIntervalTimer(id)) {
+        StartCleaningRun();
+    } else if (m_schedule.IsDailyTimer(id)) {
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        if (IsDailyRunMinute(m_options.Time, now.wHour, now.wMinute))
+            StartCleaningRun();
+    }
+}
+
+void CMainWindow::OnQueryEndSession(LPARAM lParam)
+{
+    m_exitRequested = true;
+    const bool logOff = (static_cast<DWORD>(lParam) & ENDSESSION_LOGOFF) != 0;
+    if (m_options.OptionFlags[logOff ? Option::OnLogoff : Option::OnShutdown] == 1)
+        StartCleaningRun();
+}
+
+void CMainWindow::OnTrayNotify(LPARAM mouseMessage)
+{
+    if (mouseMessage == WM_LBUTTONDBLCLK)
+        RestoreWindow();
+    else if (mouseMessage == WM_RBUTTONDOWN)
+        ShowTrayMenu();
+}
+
+void CMainWindow::RestoreWindow()
+{
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    ::GetWindowPlacement(m_hWnd, &placement);
+    placement.showCmd = SW_SHOWNORMAL;
+    ::SetWindowPlacement(m_hWnd, &placement);
+    ::SetForegroundWindow(m_hWnd);
+}
+
+void CMainWindow::ShowTrayMenu()
+{
+    MenuHandle menu = BuildTrayMenu(m_options);
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    // The menu closes when the user clicks elsewhere only if its owner is in front.
+    ::SetForegroundWindow(m_hWnd);
+    ::TrackPopupMenuEx(menu.Get(), TPM_LEFTBUTTON, cursor.x, cursor.y, m_hWnd, nullptr);
+    menu.Reset();
+    PostMessage(WM_USER);
+}
+
+void CMainWindow::OnContextMenu(int x, int y)
+{
+    MenuHandle menu = LoadContextMenu(CurrentPage(), m_options);
+    if (HMENU popup = ::GetSubMenu(menu.Get(), 0))
+        ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, m_hWnd, nullptr);
+}
+
+bool CMainWindow::OnPaintIconic()
+{
+    if (!::IsIconic(m_hWnd))
+        return false;
+    PaintDc paint(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()));
+    const RECT client = GetClientRect();
+    const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(paint.Get(), x, y, m_icon);
+    return true;
+}
+
+} // namespace corvale

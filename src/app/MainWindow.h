@@ -1,0 +1,107 @@
+#pragma once
+// CMainWindow: the program's one top-level window. Its face is the page image with the
+// option page on show laid over it; everything else the user clicks is a hot region of
+// the image. It owns the settings record, the page, the tray icon, the schedule, the
+// progress window of the last run and the browser-window watcher, and every trigger
+// ends here in a cleaning run.
+
+#include "app/TrayIcon.h"
+#include "dialogs/OptionPages.h"
+#include "dialogs/ProgressWindow.h"
+#include "dialogs/SkinnedDialog.h"
+#include "engine/CleaningRun.h"
+#include "platform/Controls.h"
+#include "settings/CleaningOptions.h"
+#include "triggers/BrowserCloseWatcher.h"
+#include "triggers/ScheduleTriggers.h"
+
+#include <memory>
+
+namespace corvale {
+
+// Private messages: the end of initialisation, and a second start of the program.
+constexpr UINT UM_AFTER_INIT = WM_USER + 100;
+constexpr UINT UM_INSTANCE_REQUEST = WM_USER + 101;
+constexpr char kMainWindowTitle[] = "Corvale";
+
+class CMainWindow : public CSkinnedDialog, public ICleaningRunOwner, public IPageHost {
+public:
+    // Defaults, then the saved settings; the watcher subscribes at once.
+    explicit CMainWindow(bool startHidden);
+    ~CMainWindow() override;
+
+    void ShowPage(int page) { m_pages.ShowPage(page); }
+    int CurrentPage() const { return m_pages.CurrentPage(); }
+    // Check All and Uncheck All: the boxes of the page on show, not yet the record.
+    void SetAllChecks(int state) { m_pages.SetAllChecks(state); }
+    // The ticks of the page on show count, committed or not; schedule options alone
+    // clean nothing.
+    void CleanNow();
+    void StartCleaningRun();
+
+    CleaningOptions& Settings() { return m_options; }
+    bool ExitRequested() const { return m_exitRequested; }
+    CProgressWindow* ProgressWindow() const { return m_progress.get(); }
+    // The automation interface the shell's window collection reports to.
+    IDispatch* AutomationInterface() { return &m_watcher; }
+
+    // ICleaningRunOwner
+    const CleaningOptions& Options() const override { return m_options; }
+    void EnableOwner(bool enable) override;
+    void CommitPage() override { ShowPage(CurrentPage()); }
+    void ReplaceProgressWindow(int autoCloseFlag, int showProgressFlag) override;
+    void AddProgressLine(const char* line) override;
+    void PostProgressClose() override;
+    void PumpPendingMessages() override;
+
+    // IPageHost
+    HWND PageHostWindow() const override { return m_hWnd; }
+    CAnimatedPicture& PagePicture() override { return Picture(); }
+    CleaningOptions& OptionsRecord() override { return m_options; }
+    HFONT ControlFont() const override { return static_cast<HFONT>(m_controlFont.Get()); }
+    CScheduleTriggers& ScheduleTriggers() override { return m_schedule; }
+
+    bool PreTranslateMessage(MSG* msg) override;
+
+protected:
+    BOOL OnInitDialog() override;
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(UINT id, UINT notifyCode) override;
+    // Enter has no button to press here; Escape closes to the tray like the close button.
+    void OnOK() override {}
+    void OnCancel() override { PostMessage(WM_CLOSE); }
+
+    const char* CursorAt(int x, int y) const override;
+    bool OnStripButtonDown(int x, int y) override;
+    void OnButtonRelease(int x, int y) override;
+
+private:
+    void OnClose();
+    void FinalClose();
+    void SaveOnSessionEnd();
+    LRESULT OnInstanceRequest(WPARAM wParam);
+    void OnAfterInit();
+    void OnTimer(UINT_PTR id);
+    void OnQueryEndSession(LPARAM lParam);
+    void OnTrayNotify(LPARAM mouseMessage);
+    void OnContextMenu(int x, int y);
+    void RestoreWindow();
+    void ShowTrayMenu();
+    bool OnPaintIconic();
+
+    CleaningOptions m_options;
+    bool m_startHidden;
+    bool m_exitRequested = false;
+    bool m_finalCloseDone = false;
+    HICON m_icon;
+    GdiObject m_controlFont;
+    CToolTipCtrl m_toolTip;
+    CTrayIcon m_tray;
+    CScheduleTriggers m_schedule;
+    COptionPages m_pages;
+    CBrowserCloseWatcher m_watcher;
+    std::unique_ptr<CProgressWindow> m_progress;
+    UINT m_taskbarCreated;
+};
+
+} // namespace corvale

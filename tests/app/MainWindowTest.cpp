@@ -1,0 +1,137 @@
+// The main window on the virtual display, driven by its messages: the hot regions at
+// their edges with their cursors and actions, the commands, Clean Now on ticks not yet
+// committed, and Escape closing to the tray.
+#include "app/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <resource.h>
+#include <version.h>
+
+#include "dialogs/DialogTesting.h"
+#include "settings/SettingsStore.h"
+#include "support/EngineUserState.h"
+
+namespace corvale {
+namespace {
+
+using namespace test;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+    {
+        DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKeyPath);
+        m_window = std::make_unique<CMainWindow>(false);
+        m_window->Create(nullptr);
+        PumpFor(50); // the start-up message
+    }
+    HWND Window() const { return m_window->GetSafeHwnd(); }
+    HWND Box(int id) const { return ::GetDlgItem(m_window->PagePicture(), id); }
+
+    ScopedKeyRestore m_settings{HKEY_CURRENT_USER, kSettingsKeyPath};
+    ScratchUserState m_state;
+    ScopedUrlCacheRestore m_cache;
+    std::unique_ptr<CMainWindow> m_window;
+};
+
+TEST_F(MainWindowTest, StartsAsTheSkinnedInternetPageTitledForTheSecondStart)
+{
+    char title[32] = {};
+    ::GetWindowTextA(Window(), title, sizeof title);
+    EXPECT_STREQ(title, "Corvale");
+    EXPECT_EQ(BoxInParent(Window()), test::Box(0, 0, 468, 344));
+    EXPECT_EQ(m_window->CurrentPage(), 0);
+    EXPECT_EQ(::GetFocus(), Box(11)) << "the first option has no focus";
+}
+
+TEST_F(MainWindowTest, ReleasesActOnTheRegionTheyFallInAndTheCursorSaysSo)
+{
+    struct Case {
+        int page;
+        int x, y;
+        const char* cursor;
+        int pageAfter;
+        Names pages;
+    };
+    const Case cases[] = {
+        {2, 213, 100, IDC_HAND, 0, {}},
+        {2, 214, 100, IDC_ARROW, 2, {}},
+        {0, 213, 100, IDC_ARROW, 0, {}}, // the tab of the page on show
+        {0, 250, 100, IDC_HAND, 1, {}},
+        {1, 400, 100, IDC_HAND, 2, {}},
+        {0, 150, 89, IDC_ARROW, 0, {}},
+        {0, 150, 109, IDC_ARROW, 0, {}},
+        {0, 313, 320, IDC_HAND, 0, {CORVALE_HOME_URL}},
+        {0, 300, 320, IDC_HAND, 0, {}}, // the footer's hand reaches further than its click
+        {0, 100, 300, IDC_HAND, 0, {CORVALE_HOME_URL}},
+        {0, 20, 20, IDC_HAND, 0, {CORVALE_PRODUCT_URL}},
+    };
+    for (const Case& c : cases) {
+        m_window->ShowPage(c.page);
+        const PressResult result = PressAndRelease(Window(), c.x, c.y, c.cursor);
+        EXPECT_TRUE(result.cursorShown) << c.x << "," << c.y;
+        EXPECT_EQ(m_window->CurrentPage(), c.pageAfter) << c.x << "," << c.y;
+        EXPECT_EQ(result.pages, c.pages) << c.x << "," << c.y;
+    }
+}
+
+TEST_F(MainWindowTest, TheCloseButtonReachesTenPixelsAndTheStripAroundItDrags)
+{
+    const PressResult drag = PressAndRelease(Window(), 456, 22, IDC_SIZEALL);
+    EXPECT_TRUE(drag.cursorShown);
+    EXPECT_EQ(drag.shift, test::Box(0, 0, 10, 7)) << "(456, 22) is outside the close button";
+    EXPECT_TRUE(::IsWindowVisible(Window()));
+
+    const PressResult close = PressAndRelease(Window(), 456, 21, IDC_HAND);
+    EXPECT_EQ(close.shift, test::Box(0, 0, 0, 0));
+    PumpFor(50);
+    EXPECT_FALSE(::IsWindowVisible(Window())) << "the close button did not hide the window";
+    EXPECT_FALSE(m_window->ExitRequested());
+    EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "ShowProgress"), 1u) << "closing saved nothing";
+}
+
+TEST_F(MainWindowTest, EscapeClosesToTheTrayAndEnterDoesNotEndTheWindow)
+{
+    ::SetFocus(Box(11));
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        MSG msg{Box(11), WM_KEYDOWN, key, 0, 0, {}};
+        m_window->PreTranslateMessage(&msg);
+        PumpFor(50);
+        EXPECT_TRUE(::IsWindow(Window()));
+        EXPECT_EQ(::IsWindowVisible(Window()) != FALSE, key == VK_RETURN) << key;
+    }
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKeyPath)) << "Escape closed without saving";
+}
+
+TEST_F(MainWindowTest, CommandsFlipTheProgressChoicesAndExitEndsWithEverythingReleased)
+{
+    ::SendMessageA(Window(), WM_COMMAND, ID_SHOW_PROGRESS, 0);
+    ::SendMessageA(Window(), WM_COMMAND, ID_AUTO_CLOSE, 0);
+    EXPECT_EQ(m_window->Options().ShowProgress, 0);
+    EXPECT_EQ(m_window->Options().CleaningAutoClose, 1);
+    ::SendMessageA(Window(), WM_COMMAND, ID_PAGE_GENERAL, 0);
+    EXPECT_EQ(m_window->CurrentPage(), 2);
+    ::SendMessageA(Window(), WM_COMMAND, ID_CHECK_ALL, 0);
+    ::SendMessageA(Window(), WM_COMMAND, ID_EXIT, 0);
+    PumpFor(50);
+    EXPECT_TRUE(m_window->ExitRequested());
+    EXPECT_EQ(m_window->CurrentPage(), -1);
+    EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page3"), 0x7Fu);
+    EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "CleaningAutoClose"), 1u);
+}
+
+TEST_F(MainWindowTest, CleanNowCleansWhatIsTickedEvenBeforeThePageIsCommitted)
+{
+    const std::string trace = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
+    ::SendMessageA(Box(11), BM_SETCHECK, BST_CHECKED, 0);
+    PressAndRelease(Window(), 400, 65, IDC_HAND);
+    EXPECT_EQ(m_window->Options().OptionFlags[Option::IeTempFiles], 1);
+    EXPECT_FALSE(PathExists(trace));
+    ASSERT_NE(m_window->ProgressWindow(), nullptr);
+    EXPECT_EQ(ListItems(::GetDlgItem(*m_window->ProgressWindow(), IDC_PROGRESS_LIST)).size(), 5u);
+    EXPECT_TRUE(::IsWindowEnabled(Window()));
+}
+
+} // namespace
+} // namespace corvale
