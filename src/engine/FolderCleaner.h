@@ -21,8 +21,9 @@ public:
 
     // Deletes everything below Path + relative that matches the mask at the first level
     // (an empty mask matches all), matching folders with their whole contents; the
-    // folder itself stays. Clears attributes before each delete. With an empty mask
-    // the folder must be one whose whole contents may go.
+    // folder itself stays. Clears attributes only where they keep an entry from going
+    // (read-only, or a delete refused with access denied). With an empty mask the
+    // folder must be one whose whole contents may go.
     void SweepTree(const std::string& relative, const std::string& mask) const;
 
     // Deletes the plain files of Path that match the mask, at that one level only.

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/FolderCleaner.h"
+#include "platform/Handle.h"
 #include "support/EngineScratch.h"
+#include "support/ReferenceSweeps.h"
 
 namespace corvale {
 namespace {
@@ -57,6 +59,74 @@ TEST(SweepTreeTest, AFileHeldOpenStaysWithItsFoldersAndEverythingElseGoes)
                        "target\\busy\\inner\\", "target\\busy\\inner\\held.txt"}),
               folder.Entries());
 }
+
+// Attributes cleared only where they stop a delete must take exactly what clearing them
+// before every delete takes: twin mixed trees, one swept each way, some files held open.
+constexpr DWORD kReadOnly = FILE_ATTRIBUTE_READONLY, kHidden = FILE_ATTRIBUTE_HIDDEN, kSystem = FILE_ATTRIBUTE_SYSTEM;
+const std::pair<const char*, DWORD> kMixedTree[] = {
+    {"plain.txt", 0},
+    {"readonly.txt", kReadOnly},
+    {"hidden.txt", kHidden},
+    {"system.txt", kSystem | kHidden},
+    {"all.txt", kReadOnly | kHidden | kSystem},
+    {"ro-folder\\inner.txt", kReadOnly | kHidden},
+    {"ro-folder\\", kReadOnly},
+    {"hidden-folder\\system-folder\\deep.txt", kSystem},
+    {"hidden-folder\\system-folder\\", kSystem | kHidden},
+    {"hidden-folder\\empty\\", kReadOnly | kSystem},
+    {"hidden-folder\\", kHidden},
+};
+
+struct EquivalenceCase {
+    const char* name;
+    Entries held; // open while the sweep runs
+    Entries left;
+};
+
+void PrintTo(const EquivalenceCase& value, std::ostream* os)
+{
+    *os << value.name;
+}
+
+class AttributeResetEquivalenceTest : public ::testing::TestWithParam<EquivalenceCase> {
+protected:
+    Entries SweptLeaves(const ScratchFolder& tree, void (*sweep)(const std::string&)) const
+    {
+        for (const auto& [path, attributes] : kMixedTree) {
+            const std::string relative = path;
+            if (relative.back() == '\\')
+                (void)::SetFileAttributesA(tree.Folder(relative).c_str(), attributes);
+            else
+                tree.File(relative, "x", attributes);
+        }
+        std::vector<FileHandle> held;
+        for (const std::string& relative : GetParam().held)
+            held.emplace_back(::CreateFileA((tree / relative).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        sweep(tree.Path());
+        return tree.Entries();
+    }
+};
+
+TEST_P(AttributeResetEquivalenceTest, TakesWhatAResetBeforeEveryDeleteTakes)
+{
+    const ScratchFolder swept, reference;
+    const Entries left =
+        SweptLeaves(swept, [](const std::string& folder) { CFolderCleaner(folder).SweepTree("", ""); });
+
+    EXPECT_EQ(SweptLeaves(reference, test::AttributeResetSweep), left);
+    EXPECT_EQ(GetParam().left, left);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MixedTrees, AttributeResetEquivalenceTest,
+    ::testing::Values(EquivalenceCase{"NothingHeld", {}, {}},
+                      EquivalenceCase{"ReadOnlyAndSystemFilesHeld",
+                                      {"ro-folder\\inner.txt", "hidden-folder\\system-folder\\deep.txt"},
+                                      {"hidden-folder\\", "hidden-folder\\system-folder\\",
+                                       "hidden-folder\\system-folder\\deep.txt", "ro-folder\\",
+                                       "ro-folder\\inner.txt"}}),
+    [](const ::testing::TestParamInfo<EquivalenceCase>& info) { return std::string(info.param.name); });
 
 TEST(SweepTreeTest, AMissingFolderIsNoError)
 {

@@ -1,0 +1,324 @@
+// The benchmark program that scripts/bench drives, one step per call: it makes the data
+// it measures through the real API, times one way of removing it, or starts the program
+// and reads its counters. Each timing is printed alone on a line (milliseconds), with
+// what the way left behind, so that the script can check every way did the same job.
+#include <windows.h>
+#include <wininet.h>
+#include <psapi.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/FolderCleaner.h"
+#include "engine/TaskCatalogue.h"
+#include "engine/UrlCache.h"
+#include "platform/Handle.h"
+#include "settings/SettingsStore.h"
+#include "support/EngineScratch.h"
+#include "support/ReferenceSweeps.h"
+
+namespace corvale {
+namespace {
+
+constexpr char kProgramTitle[] = "Corvale";
+constexpr char kBaselineTitle[] = "Corvale bench window";
+constexpr DWORD kWindowWaitMs = 30000;
+
+double Milliseconds(const std::function<void()>& work)
+{
+    LARGE_INTEGER frequency{}, start{}, end{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
+    work();
+    ::QueryPerformanceCounter(&end);
+    return static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// FOLDERS folders, a tenth of them at the top and the rest below those, and FILES files of
+// 1 KB dealt round them; every tenth file read-only, every tenth hidden, every tenth
+// system and hidden, and folders likewise.
+void MakeTree(const std::string& root, int files, int folders)
+{
+    const int tops = folders / 10 > 0 ? folders / 10 : 1;
+    std::vector<std::string> paths;
+    for (int i = 0; i < folders; ++i) {
+        const std::string top = root + "\\t" + std::to_string(i % tops);
+        paths.push_back(i < tops ? top : top + "\\s" + std::to_string(i));
+        (void)::CreateDirectoryA(paths.back().c_str(), nullptr);
+    }
+    const std::string kilobyte(1024, 'k');
+    constexpr DWORD kAttributes[10] = {0, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN,
+                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN};
+    for (int i = 0; i < files; ++i) {
+        const std::string path = paths[i % folders] + "\\f" + std::to_string(i) + ".dat";
+        test::WriteFileBytes(path, kilobyte);
+        if (kAttributes[i % 10] != 0)
+            (void)::SetFileAttributesA(path.c_str(), kAttributes[i % 10]);
+    }
+    for (int i = 0; i < folders; ++i) {
+        if (kAttributes[(i + 7) % 10] != 0)
+            (void)::SetFileAttributesA(paths[i].c_str(), kAttributes[(i + 7) % 10]);
+    }
+}
+
+// "files folders read-only hidden system" below the folder, as the find data tells.
+void CountTree(const std::string& folder, long counts[5])
+{
+    WIN32_FIND_DATAA entry{};
+    FindHandle find(::FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (!find)
+        return;
+    do {
+        if (std::strcmp(entry.cFileName, ".") == 0 || std::strcmp(entry.cFileName, "..") == 0)
+            continue;
+        const DWORD attributes = entry.dwFileAttributes;
+        ++counts[(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0];
+        counts[2] += (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
+        counts[3] += (attributes & FILE_ATTRIBUTE_HIDDEN) ? 1 : 0;
+        counts[4] += (attributes & FILE_ATTRIBUTE_SYSTEM) ? 1 : 0;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            CountTree(folder + "\\" + entry.cFileName, counts);
+    } while (::FindNextFileA(find.Get(), &entry));
+}
+
+std::string TreeCounts(const std::string& folder)
+{
+    long counts[5] = {};
+    CountTree(folder, counts);
+    char text[96];
+    std::snprintf(text, sizeof(text), "%ld %ld %ld %ld %ld", counts[0], counts[1], counts[2], counts[3], counts[4]);
+    return text;
+}
+
+// "ms what-is-left": the work is timed alone, and what it left counted after it.
+void PrintTiming(const std::function<void()>& work, const std::function<std::string()>& left)
+{
+    const double ms = Milliseconds(work);
+    std::printf("%.1f %s\n", ms, left().c_str());
+}
+
+std::string CacheEntriesLeft()
+{
+    return std::to_string(test::CacheUrls(false).size());
+}
+
+// The platform's floor for the cache: every entry that is not a cookie, deleted as met.
+void BareCacheLoop()
+{
+    constexpr DWORD kBufferSize = 65536;
+    std::vector<std::uint64_t> buffer(kBufferSize / sizeof(std::uint64_t));
+    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+    DWORD size = kBufferSize;
+    entry->dwStructSize = size;
+    UrlCacheFindHandle find(::FindFirstUrlCacheEntryA(nullptr, entry, &size));
+    if (!find)
+        return;
+    do {
+        if ((entry->CacheEntryType & COOKIE_CACHE_ENTRY) == 0)
+            (void)::DeleteUrlCacheEntryA(entry->lpszSourceUrlName); // in use: it stays
+        size = kBufferSize;
+        entry->dwStructSize = size;
+    } while (::FindNextUrlCacheEntryA(find.Get(), entry, &size));
+}
+
+void FillCache(int count)
+{
+    int made = 0;
+    for (int i = 0; i < count; ++i)
+        made += test::AddCacheEntry("http://bench.corvale.test/e" + std::to_string(i), NORMAL_CACHE_ENTRY) ? 1 : 0;
+    std::printf("made %d\n", made);
+}
+
+// An idle top-level window and its message loop: the start-up and idle baseline.
+int RunBaselineWindow()
+{
+    HWND window = ::CreateWindowExA(0, "STATIC", kBaselineTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                    nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!window)
+        return 1;
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0)
+        ::DispatchMessageA(&message);
+    return 0;
+}
+
+struct Started {
+    KernelHandle process;
+    HWND window = nullptr;
+    double ms = -1;
+};
+
+// Starts the command line and waits until a visible top-level window with the title
+// answers messages: the program is up and its message loop runs.
+Started StartAndWait(std::string commandLine, const char* title)
+{
+    Started started;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    started.ms = Milliseconds([&] {
+        if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            return;
+        started.process.Reset(info.hProcess);
+        ::CloseHandle(info.hThread);
+        for (const DWORD begin = ::GetTickCount(); ::GetTickCount() - begin < kWindowWaitMs; ::Sleep(1)) {
+            HWND window = ::FindWindowA(nullptr, title);
+            DWORD_PTR answer = 0;
+            if (window && ::IsWindowVisible(window) &&
+                ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer)) {
+                started.window = window;
+                return;
+            }
+        }
+    });
+    if (!started.window)
+        started.ms = -1;
+    return started;
+}
+
+void Stop(Started& started, const std::string& program)
+{
+    if (program.empty()) {
+        (void)::PostMessageA(started.window, WM_QUIT, 0, 0);
+    } else {
+        // "/u" ends the running instance as a user would.
+        std::string commandLine = "\"" + program + "\" /u";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+            ::CloseHandle(info.hThread);
+            ::CloseHandle(info.hProcess);
+        }
+    }
+    if (::WaitForSingleObject(started.process.Get(), 10000) != WAIT_OBJECT_0)
+        (void)::TerminateProcess(started.process.Get(), 1); // it would not end: do not leave it running
+}
+
+std::string SelfPath()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// "ms size": time to a working main window, and the program file's size.
+void TimeStartUp(const std::string& program)
+{
+    const bool baseline = program.empty();
+    Started started = baseline ? StartAndWait("\"" + SelfPath() + "\" window", kBaselineTitle)
+                               : StartAndWait("\"" + program + "\"", kProgramTitle);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    (void)::GetFileAttributesExA(baseline ? SelfPath().c_str() : program.c_str(), GetFileExInfoStandard, &data);
+    std::printf("%.1f %lu\n", started.ms, data.nFileSizeLow);
+    if (started.process)
+        Stop(started, program);
+}
+
+// "private-bytes handles gdi user" of a process; gdi and user read 0 where the platform
+// does not count them.
+std::string ProcessCounters(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    (void)::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+    DWORD handles = 0;
+    (void)::GetProcessHandleCount(process, &handles);
+    char text[128];
+    std::snprintf(text, sizeof(text), "%lu %lu %lu %lu", static_cast<unsigned long>(memory.PrivateUsage), handles,
+                  ::GetGuiResources(process, GR_GDIOBJECTS), ::GetGuiResources(process, GR_USEROBJECTS));
+    return text;
+}
+
+// The counters after start, after 100 and after 1,000 cleaning runs, each run started by
+// the hot-key message as the hot key would.
+void MeasureIdle(const std::string& program)
+{
+    Started started = StartAndWait("\"" + program + "\"", kProgramTitle);
+    if (!started.window) {
+        std::printf("  waits: %s shows no window titled \"%s\" yet\n", program.c_str(), kProgramTitle);
+        return;
+    }
+    std::printf("  after start:      %s\n", ProcessCounters(started.process.Get()).c_str());
+    for (int run = 1; run <= 1000; ++run) {
+        DWORD_PTR answer = 0;
+        (void)::SendMessageTimeoutA(started.window, WM_HOTKEY, 0, 0, SMTO_NORMAL, 60000, &answer);
+        if (run == 100 || run == 1000)
+            std::printf("  after %4d runs:  %s\n", run, ProcessCounters(started.process.Get()).c_str());
+    }
+    Stop(started, program);
+}
+
+// Settings with every trigger off but the daily timer, set a few hours away, so that an
+// idle program has only its one-a-minute tick to wake for.
+void ArmOnlyDailyTimer()
+{
+    CleaningOptions options;
+    options.OptionFlags[Option::DailyAt] = 1;
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    options.Time = ((local->tm_hour + 6) % 24) * 60 + 30; // never 0, which arms nothing
+    std::printf("%ld\n", SaveSettings(options));
+}
+
+// A benchmark deletes trees and empties the URL cache: only ever inside the bench prefix.
+bool InsideSandbox()
+{
+    const char* flag = std::getenv("CORVALE_TEST_SANDBOX");
+    return flag && std::strcmp(flag, "1") == 0 && ::GetDriveTypeA("Z:\\") == DRIVE_NO_ROOT_DIR;
+}
+
+int Run(const std::vector<std::string>& args)
+{
+    const std::string verb = args.empty() ? std::string() : args[0];
+    const std::string arg = args.size() > 1 ? args[1] : std::string();
+    if (verb == "window")
+        return RunBaselineWindow();
+    if (!InsideSandbox()) {
+        std::fprintf(stderr, "refusing to run: start it with scripts/bench\n");
+        return 2;
+    }
+    if (verb == "tree" && args.size() == 4)
+        MakeTree(arg, std::atoi(args[2].c_str()), std::atoi(args[3].c_str()));
+    else if (verb == "count")
+        std::printf("%s\n", TreeCounts(arg).c_str());
+    else if (verb == "sweep")
+        PrintTiming([&] { CFolderCleaner(arg).SweepTree("", ""); }, [&] { return TreeCounts(arg); });
+    else if (verb == "floor")
+        PrintTiming([&] { test::BareSweep(arg); }, [&] { return TreeCounts(arg); });
+    else if (verb == "reset-all")
+        PrintTiming([&] { test::AttributeResetSweep(arg); }, [&] { return TreeCounts(arg); });
+    else if (verb == "cache-fill")
+        FillCache(std::atoi(arg.c_str()));
+    else if (verb == "cache-clean")
+        PrintTiming([] { (void)CleanUrlCache(false); }, CacheEntriesLeft);
+    else if (verb == "cache-slot1")
+        PrintTiming(CleanTemporaryInternetFiles, CacheEntriesLeft);
+    else if (verb == "cache-floor")
+        PrintTiming(BareCacheLoop, CacheEntriesLeft);
+    else if (verb == "startup")
+        TimeStartUp(arg);
+    else if (verb == "idle")
+        MeasureIdle(arg);
+    else if (verb == "daily-only")
+        ArmOnlyDailyTimer();
+    else {
+        std::fprintf(stderr, "usage: corvale_bench tree|count|sweep|floor|reset-all|cache-*|startup|idle ...\n");
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace
+} // namespace corvale
+
+int main(int argc, char** argv)
+{
+    return corvale::Run(std::vector<std::string>(argv + 1, argv + argc));
+}
