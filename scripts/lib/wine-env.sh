@@ -1,8 +1,11 @@
 # Sourced by the scripts: an isolated Wine environment for Corvale. It starts its own
-# Xvfb display (or uses the caller's), a 32-bit prefix and HOME of its own, and a
+# Xvfb display (or uses the caller's), a Wine prefix and HOME of its own, and a
 # persistent wineserver; it stops only the processes it started, by their PIDs.
 # The prefix's Z: drive (the host's root) is removed: no drive letter reaches the host.
+# Callers start Windows programs with "$CORVALE_WINE": wine32 for the 32-bit build, or
+# wine64 where this machine cannot run 32-bit programs (scripts/lib/arch.sh).
 
+source "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
 corvale_env_pids=()
 
 # corvale_env_start ENV_DIR [own-display|user-display]
@@ -16,7 +19,12 @@ corvale_env_start() {
   export WINEPREFIX="$env_dir/prefix"
   export HOME="$env_dir/home"
   export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
-  export WINEARCH=win32
+  if [[ $(corvale_runnable_arch) == i686 ]]; then
+    export WINEARCH=win32 CORVALE_WINE=wine CORVALE_RUNS_32BIT=1
+  else
+    # /usr/bin/wine would pick the 32-bit loader whenever wine32 is installed.
+    export WINEARCH=win64 CORVALE_WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64 CORVALE_RUNS_32BIT=0
+  fi
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -35,15 +43,16 @@ corvale_env_start() {
     done
   fi
 
-  if [[ ! -f "$WINEPREFIX/.corvale-ready" ]]; then
+  # A prefix made for the other architecture is made again.
+  if [[ $(cat "$WINEPREFIX/.corvale-ready" 2>/dev/null) != "$WINEARCH" ]]; then
     rm -rf "$WINEPREFIX"
-    wineboot -i >"$env_dir/wineboot.log" 2>&1
+    "$CORVALE_WINE" wineboot -i >"$env_dir/wineboot.log" 2>&1
     # Without a window manager every DestroyWindow would otherwise wait 2 s, and a
     # crashing program would open a dialog that nobody closes.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    "$CORVALE_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    "$CORVALE_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.corvale-ready"
+    echo "$WINEARCH" >"$WINEPREFIX/.corvale-ready"
   fi
   rm -f "$WINEPREFIX/dosdevices/z:"
   if [[ -e "$WINEPREFIX/dosdevices/z:" ]]; then
@@ -61,7 +70,7 @@ corvale_env_start_keeper() {
   local keeper_exe=$1
   local ready="$WINEPREFIX/drive_c/corvale-keeper.ready"
   rm -f "$ready"
-  wine "$keeper_exe" 'C:\corvale-keeper.ready' </dev/null >/dev/null 2>&1 &
+  "$CORVALE_WINE" "$keeper_exe" 'C:\corvale-keeper.ready' </dev/null >/dev/null 2>&1 &
   corvale_env_pids+=($!)
   local i
   for i in $(seq 1 300); do

@@ -28,13 +28,19 @@ inline int CountGdiObjects()
     };
 #pragma pack(pop)
     static_assert(sizeof(HandleEntry) == 24, "layout of Wine's GDI handle entries");
-    constexpr std::size_t kHandleTableOffsetInPeb = 0x94;
     constexpr int kMaxHandles = 0x10000;
 
-    // The PEB pointer sits at fs:0x30 in a 32-bit process (NtCurrentTeb reads fs the same
-    // way, but GCC takes that read for an out-of-bounds access and warns).
+    // The PEB pointer sits at fs:0x30 in a 32-bit process and at gs:0x60 in a 64-bit one
+    // (NtCurrentTeb reads it the same way, but GCC takes that read for an out-of-bounds
+    // access and warns).
     const std::uint8_t* peb = nullptr;
+#ifdef _WIN64
+    constexpr std::size_t kHandleTableOffsetInPeb = 0xF8;
+    asm("movq %%gs:0x60, %0" : "=r"(peb));
+#else
+    constexpr std::size_t kHandleTableOffsetInPeb = 0x94;
     asm("movl %%fs:0x30, %0" : "=r"(peb));
+#endif
     const auto* table = *reinterpret_cast<const HandleEntry* const*>(peb + kHandleTableOffsetInPeb);
     if (!table)
         return -1;

@@ -1,0 +1,111 @@
+#include "triggers/BrowserCloseWatcher.h"
+
+#include "engine/TaskCatalogue.h"
+
+#include <exdisp.h>
+#include <ocidl.h>
+#include <ole2.h>
+#include <wrl/client.h>
+
+namespace corvale {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// The one link per process; the subscription made through it is never cancelled.
+ComPtr<IShellWindows>& ShellWindowsLink()
+{
+    static ComPtr<IShellWindows> link;
+    return link;
+}
+
+// DShellWindowsEvents, the event interface of the shell's window collection.
+const IID kShellWindowsEvents = {0xFE4106E0, 0x399A, 0x11D0, {0xA4, 0x8C, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39}};
+
+} // namespace
+
+void CBrowserCloseWatcher::AttachShellWindows()
+{
+    // The apartment stays for the life of the process, so this is never paired.
+    if (FAILED(::CoInitialize(nullptr)))
+        return;
+    ComPtr<IShellWindows>& link = ShellWindowsLink();
+    if (link)
+        return;
+    ComPtr<IUnknown> unknown;
+    if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr,
+                                  CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
+                                  reinterpret_cast<void**>(unknown.GetAddressOf()))))
+        return;
+    if (FAILED(::OleRun(unknown.Get())) || FAILED(unknown.As(&link)))
+        return;
+    ComPtr<IConnectionPointContainer> container;
+    if (FAILED(link.As(&container)))
+        return;
+    ComPtr<IConnectionPoint> point;
+    if (FAILED(container->FindConnectionPoint(kShellWindowsEvents, point.GetAddressOf())))
+        return;
+    DWORD cookie = 0; // never used: the subscription lasts until the process ends
+    (void)point->Advise(static_cast<IDispatch*>(this), &cookie);
+}
+
+HRESULT CBrowserCloseWatcher::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kShellWindowsEvents) {
+        *object = static_cast<IDispatch*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT CBrowserCloseWatcher::GetTypeInfoCount(UINT* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT CBrowserCloseWatcher::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    if (!names || !ids)
+        return E_POINTER;
+    HRESULT result = S_OK;
+    for (UINT i = 0; i < count; ++i) {
+        if (::lstrcmpiW(names[i], L"WindowRegistered") == 0) {
+            ids[i] = kWindowRegistered;
+        } else if (::lstrcmpiW(names[i], L"WindowRevoked") == 0) {
+            ids[i] = kWindowRevoked;
+        } else {
+            ids[i] = DISPID_UNKNOWN;
+            result = DISP_E_UNKNOWNNAME;
+        }
+    }
+    return result;
+}
+
+HRESULT CBrowserCloseWatcher::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                     UINT*)
+{
+    if (result)
+        ::VariantInit(result);
+    if (member == kWindowRegistered)
+        return S_OK;
+    if (member != kWindowRevoked)
+        return DISP_E_MEMBERNOTFOUND;
+    // Every window that leaves the collection counts, a folder window as much as a browser.
+    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
+        CleanTemporaryInternetFiles();
+    return S_OK;
+}
+
+void ReleaseShellWindowsLink()
+{
+    ShellWindowsLink().Reset();
+}
+
+} // namespace corvale
