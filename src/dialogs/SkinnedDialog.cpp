@@ -20,6 +20,10 @@ bool CSkinnedDialog::ApplySkin(UINT imageId)
     if (!m_picture.LoadResourcePicture(imageId, "GIF"))
         return false;
     m_picture.ShowPicture();
+    // The skin is the background: below its siblings and clipped by them, it neither
+    // paints over them nor takes their clicks.
+    ::SetWindowLongPtrA(m_picture, GWL_STYLE, ::GetWindowLongPtrA(m_picture, GWL_STYLE) | WS_CLIPSIBLINGS);
+    ::SetWindowPos(m_picture, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     const RECT window = GetWindowRect();
     const RECT picture = m_picture.GetClientRect();
     MoveWindow(window.left, window.top, picture.right, picture.bottom);
@@ -78,10 +82,38 @@ void CSkinnedDialog::OnButtonUp(int x, int y)
     OnButtonRelease(x, y);
 }
 
-void OpenWebPage(const char* url)
+const char* SystemCursor(DialogCursor cursor)
+{
+    switch (cursor) {
+    case DialogCursor::Hand: return IDC_HAND;
+    case DialogCursor::SizeAll: return IDC_SIZEALL;
+    case DialogCursor::Arrow: break;
+    }
+    return IDC_ARROW;
+}
+
+namespace {
+
+void ShellOpen(const char* url)
 {
     // No message when there is no browser: the user sees nothing happen, as with a dead link.
     (void)::ShellExecuteA(nullptr, nullptr, url, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+PageOpener g_pageOpener = ShellOpen;
+
+} // namespace
+
+void OpenWebPage(const char* url)
+{
+    g_pageOpener(url);
+}
+
+PageOpener ReplacePageOpener(PageOpener opener)
+{
+    const PageOpener previous = g_pageOpener;
+    g_pageOpener = opener ? opener : ShellOpen;
+    return previous;
 }
 
 } // namespace corvale

@@ -5,6 +5,7 @@
 // goes to the window's click table wherever the press began.
 
 #include "controls/AnimatedPicture.h"
+#include "dialogs/DialogRegions.h"
 #include "platform/Dialog.h"
 
 namespace corvale {
@@ -46,7 +47,15 @@ private:
     POINT m_dragOrigin{};
 };
 
+// The system cursor (IDC_*) that shows a region's cursor.
+const char* SystemCursor(DialogCursor cursor);
+
 // Opens a web page in the user's browser; whether it opened is not the caller's concern.
 void OpenWebPage(const char* url);
+
+// What OpenWebPage hands the address to. Tests put a recorder here so that they see
+// which page a click opens without starting a browser; returns the opener it replaced.
+using PageOpener = void (*)(const char* url);
+PageOpener ReplacePageOpener(PageOpener opener);
 
 } // namespace corvale

@@ -6,14 +6,17 @@
 namespace corvale {
 namespace {
 
-// KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY
-constexpr REGSAM kKeyAccess = 0x2001F;
 // Value and subkey names of up to 255 characters, and the terminator.
 constexpr DWORD kNameBufferSize = 256;
 
 } // namespace
 
 CRegistryKey::CRegistryKey(const std::string& subKey, HKEY root)
+{
+    Reopen(subKey, root);
+}
+
+CRegistryKey::CRegistryKey(const std::string& subKey, HKEY root, REGSAM access) : m_access(access)
 {
     Reopen(subKey, root);
 }
@@ -27,7 +30,7 @@ bool CRegistryKey::Reopen(const std::string& name, HKEY parent)
 {
     m_key.Reset();
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(parent, name.c_str(), 0, kKeyAccess, &opened) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(parent, name.c_str(), 0, m_access, &opened) != ERROR_SUCCESS)
         return false;
     m_key.Reset(opened);
     return true;

@@ -25,6 +25,9 @@ public:
     CRegistryKey() = default;
     // Opens root\subKey with read, set-value and create-subkey access.
     CRegistryKey(const std::string& subKey, HKEY root);
+    // Opens with the access given: a reader of the machine's keys asks for no more than a
+    // standard user is granted.
+    CRegistryKey(const std::string& subKey, HKEY root, REGSAM access);
 
     bool IsOpen() const { return m_key.IsValid(); }
     HKEY Handle() const { return m_key.Get(); }
@@ -56,6 +59,7 @@ public:
 
 private:
     RegKey m_key;
+    REGSAM m_access = 0x2001F; // KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY
 };
 
 } // namespace corvale

@@ -5,8 +5,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "cannot read ${PROGRAM}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
-set(system_dlls advapi32 comctl32 comdlg32 gdi32 hhctrl kernel32 msvcrt ole32 oleaut32 shell32 shlwapi user32
-    wininet version htmlhelp)
+set(system_dlls advapi32 comctl32 comdlg32 gdi32 kernel32 msvcrt ole32 oleaut32 shell32 shlwapi user32
+    wininet version)
 foreach(line IN LISTS imports)
   string(REGEX REPLACE "DLL Name: " "" dll "${line}")
   string(TOLOWER "${dll}" dll)
