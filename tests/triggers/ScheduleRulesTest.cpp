@@ -1,0 +1,48 @@
+// The hot key between its stored form, the hot-key control's word and RegisterHotKey,
+// and the minute of the daily run.
+#include "triggers/HotKeyCode.h"
+#include "triggers/ScheduleRules.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+namespace corvale {
+namespace {
+
+TEST(HotKeyCode, ConversionsAndModifierTranslation)
+{
+    struct Case {
+        std::uint32_t stored;
+        std::uint16_t controlWord;
+        std::uint32_t registerModifiers;
+    };
+    const Case cases[] = {
+        {0x00020066, 0x0266, 0x0002}, // the default: Ctrl + numeric-keypad 6
+        {0x00050041, 0x0541, 0x0005}, // Shift + Alt
+        {0x000A0024, 0x0A24, 0x0002}, // Ctrl + Home: the extended bit adds no Windows key
+        {0x00F00066, 0xF066, 0x0000}, // bits the control never sets are not modifiers
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.controlWord, HotKeyControlWord(c.stored)) << c.stored;
+        EXPECT_EQ(c.registerModifiers, RegisterModifiers(c.stored)) << c.stored;
+        EXPECT_EQ(c.stored, HotKeyFromControl(c.controlWord & 0xFF, c.controlWord >> 8));
+    }
+    EXPECT_EQ(0x1312u, RegisterVirtualKey(0xAB021312));
+}
+
+TEST(ScheduleRules, DailyRunMinuteAndStartupRanges)
+{
+    const std::tuple<int, int, int, bool> minutes[] = {
+        {720, 12, 0, true}, {720, 12, 1, false}, {720, 11, 59, false}, {0, 0, 0, true}, {1439, 23, 59, true}};
+    for (const auto& [time, hour, minute, due] : minutes)
+        EXPECT_EQ(due, IsDailyRunMinute(time, hour, minute)) << time << " " << hour << ":" << minute;
+    // Start-up arms the interval timer from 1 to 998 minutes, the daily one from 00:01.
+    EXPECT_TRUE(IntervalArmsAtStartup(1) && IntervalArmsAtStartup(998) && TimeArmsAtStartup(1) &&
+                TimeArmsAtStartup(1439));
+    EXPECT_FALSE(IntervalArmsAtStartup(0) || IntervalArmsAtStartup(999) || TimeArmsAtStartup(0) ||
+                 TimeArmsAtStartup(1440));
+}
+
+} // namespace
+} // namespace corvale
