@@ -6,6 +6,7 @@
 #include "dialogs/HelpPath.h"
 #include "engine/RegistryKey.h"
 #include "support/EngineScratch.h"
+#include "support/Processes.h"
 #include "platform/Handle.h"
 
 #include <gtest/gtest.h>
@@ -21,21 +22,7 @@ namespace {
 
 constexpr char kSettingsKey[] = "Software\\Corvale";
 
-DWORD RunAndWait(std::string commandLine)
-{
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return 0xFFFFFFFF;
-    KernelHandle processHandle(process.hProcess);
-    KernelHandle threadHandle(process.hThread);
-    if (::WaitForSingleObject(processHandle.Get(), 60000) != WAIT_OBJECT_0)
-        return 0xFFFFFFFE;
-    DWORD exitCode = 0xFFFFFFFF;
-    ::GetExitCodeProcess(processHandle.Get(), &exitCode);
-    return exitCode;
-}
+using test::RunAndWait;
 
 // Where a 32-bit installer puts its programs, seen from this process.
 std::string ProgramFiles32()
