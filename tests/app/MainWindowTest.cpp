@@ -133,5 +133,34 @@ TEST_F(MainWindowTest, CleanNowCleansWhatIsTickedEvenBeforeThePageIsCommitted)
     EXPECT_TRUE(::IsWindowEnabled(Window()));
 }
 
+HWND g_keepListDialog = nullptr;
+
+// Closes the keep-list dialog once it shows, remembering that it did.
+void CALLBACK CloseKeepListDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            if (!::GetDlgItem(window, IDC_KEEP_LIST))
+                return TRUE;
+            g_keepListDialog = window;
+            ::PostMessageA(window, WM_CLOSE, 0, 0);
+            return FALSE;
+        },
+        0);
+}
+
+TEST_F(MainWindowTest, AltCOpensTheKeepListDialogAndTheWindowHasItsIconToDrag)
+{
+    g_keepListDialog = nullptr;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseKeepListDialog);
+    MSG msg{Box(11), WM_SYSKEYDOWN, 'C', 0x20000000, 0, {}};
+    EXPECT_TRUE(m_window->PreTranslateMessage(&msg));
+    ::KillTimer(nullptr, timer);
+    EXPECT_NE(g_keepListDialog, nullptr) << "Alt+C opened no keep-list dialog";
+    EXPECT_EQ(::SendMessageA(Window(), WM_QUERYDRAGICON, 0, 0),
+              reinterpret_cast<LRESULT>(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))));
+}
+
 } // namespace
 } // namespace corvale
