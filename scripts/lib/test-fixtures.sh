@@ -11,3 +11,34 @@ echo target >"$fixtures/link-target/sub/b.txt"
 echo tree >"$fixtures/tree-with-link/x.txt"
 ln -s ../link-target "$fixtures/tree-with-link/link"
 ln -s ../empty-target "$fixtures/tree-with-empty-link/link"
+# A folder moved elsewhere with a link (its target holds a link of its own), and links
+# to protected folders: a link in a middle component (users-alias\<user> is the profile),
+# a link that is itself the folder (windows-link), and a second drive letter for C:.
+drive_c="$WINEPREFIX/drive_c"
+mkdir -p "$fixtures/moved-target" "$fixtures/user-data/album"
+echo precious >"$fixtures/user-data/precious.txt"
+echo precious >"$fixtures/user-data/album/photo.jpg"
+ln -s moved-target "$fixtures/moved-link"
+ln -s ../link-target "$fixtures/moved-target/inner-link"
+ln -s ../users "$fixtures/users-alias"
+ln -s ../windows "$fixtures/windows-link"
+ln -sfn ../drive_c "$WINEPREFIX/dosdevices/y:"
+# A link to user data inside every folder a run sweeps, the fixed ones included.
+for folder in Cache Cookies Recent NetHood Temp; do
+  mkdir -p "$fixtures/swept/$folder"
+  ln -s ../../user-data "$fixtures/swept/$folder/data-link"
+done
+for folder in windows/temp windows/tmp "windows/Downloaded Program Files" temp tmp; do
+  mkdir -p "$drive_c/$folder"
+  ln -sfn "$fixtures/user-data" "$drive_c/$folder/corvale-data-link"
+done
+# The profile's own folders are links to HOME in a fresh prefix; as plain folders they
+# show that the protected list, not the link rule, keeps them.
+for profile in "$drive_c"/users/*/; do
+  for folder in Desktop Documents Downloads Music Pictures Videos; do
+    if [[ -L "$profile$folder" ]]; then
+      rm "$profile$folder"
+      mkdir "$profile$folder"
+    fi
+  done
+done

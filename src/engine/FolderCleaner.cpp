@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "engine/CookieKeepList.h"
 #include "engine/CookieRules.h"
+#include "engine/FolderIdentity.h"
 #include "engine/PathRules.h"
 #include "engine/ProtectedFolders.h"
 #include "platform/Handle.h"
@@ -68,7 +70,7 @@ template <typename Visit> void ForEachEntry(const std::string& folder, const std
     } while (::FindNextFileA(find.Get(), &entry));
 }
 
-// Whether the folder itself is a link, which a sweep would empty in its target. The
+// Whether the folder itself is a link, to be cleaned only where it leads. The
 // search reports the link's own attributes where GetFileAttributesA (on Wine) reports
 // its target's.
 bool IsLinkFolder(const std::string& path, const std::string& key)
@@ -83,25 +85,61 @@ bool IsLinkFolder(const std::string& path, const std::string& key)
     return find && IsLink(data.dwFileAttributes);
 }
 
-// The comparison key of a folder an operation is about to clean, or empty when it may
-// not work there: the path must be absolute (an empty or relative one would make the
-// search start at the current drive or folder) and not a link. An operation that can
-// take every entry of the folder also refuses volume roots and the protected folders;
-// a masked sweep keeps to matching entries and may work on a drive root.
-std::string CleanableFolderKey(const std::string& folder, bool takesEverything,
-                               const std::vector<std::string>& protectedKeys)
+// The protected folders of one operation, by name and by identity, asked of the system
+// once and only when first needed: a masked sweep that matches nothing never needs them.
+class ProtectedSet {
+public:
+    // Whether a sweep may enter the folder: by name first, the cheap refusal, then by
+    // identity, which no second name for a folder escapes.
+    bool MayEnter(const std::string& path, const std::string& key)
+    {
+        if (!m_identities) {
+            const std::vector<std::string> folders = ProtectedFolders();
+            m_keys = ProtectedFolderKeys(folders);
+            m_identities.emplace(folders);
+        }
+        return MayEnterFolder(key, m_keys) && m_identities->MayEnter(path);
+    }
+
+private:
+    std::vector<std::string> m_keys;
+    std::optional<CProtectedIdentities> m_identities;
+};
+
+// The folder an operation cleans, with its comparison key.
+struct CleanableFolder {
+    std::string path;
+    std::string key;
+};
+
+// The folder an operation may clean, or nothing: the path must be absolute (an empty or
+// relative one would make the search start at the current drive or folder). A folder
+// that is itself a link (TEMP or the cache moved elsewhere) is cleaned where the link
+// leads, never through it. An operation that can take every entry of the folder also
+// refuses volume roots and the protected folders; a masked sweep keeps to matching
+// entries and may work on a drive root.
+std::optional<CleanableFolder> FindCleanableFolder(const std::string& folder, bool takesEverything,
+                                                   ProtectedSet& protectedSet)
 {
     if (!IsAbsoluteFolderPath(folder))
-        return std::string();
-    const std::string key = ResolvedFolderKey(folder);
-    if (key.empty() || (takesEverything && !MayEmptyFolder(key, protectedKeys)) || IsLinkFolder(folder, key))
-        return std::string();
-    return key;
+        return std::nullopt;
+    CleanableFolder cleanable{folder, ResolvedFolderKey(folder)};
+    if (!cleanable.key.empty() && IsLinkFolder(cleanable.path, cleanable.key)) {
+        cleanable.path = FinalFolderPath(folder);
+        cleanable.key = ResolvedFolderKey(cleanable.path);
+        if (!cleanable.key.empty() && IsLinkFolder(cleanable.path, cleanable.key))
+            return std::nullopt;
+    }
+    if (cleanable.key.empty())
+        return std::nullopt;
+    if (takesEverything && (IsVolumeRoot(cleanable.key) || !protectedSet.MayEnter(cleanable.path, cleanable.key)))
+        return std::nullopt;
+    return cleanable;
 }
 
 class TreeSweep {
 public:
-    explicit TreeSweep(std::vector<std::string> protectedKeys) : m_protectedKeys(std::move(protectedKeys)) {}
+    explicit TreeSweep(ProtectedSet& protectedSet) : m_protected(protectedSet) {}
 
     // Depth first: a folder's contents go before the folder, and an attribute reset,
     // where one is needed, comes before its delete.
@@ -120,31 +158,32 @@ private:
     void SweepFolder(const std::string& path, const std::string& joinedKey, DWORD attributes)
     {
         const std::string key = FolderComparisonKey(joinedKey);
-        if (!MayEnterFolder(key, m_protectedKeys))
+        if (!m_protected.MayEnter(path, key))
             return;
         Sweep(path, key, std::string());
         DeleteClearingAttributes(::RemoveDirectoryA, path, attributes);
     }
 
-    std::vector<std::string> m_protectedKeys;
+    ProtectedSet& m_protected;
 };
 
 } // namespace
 
 void CFolderCleaner::SweepTree(const std::string& relative, const std::string& mask) const
 {
+    ProtectedSet protectedSet;
     const std::string top = relative.empty() ? m_path : JoinPath(m_path, relative);
-    std::vector<std::string> protectedKeys = ProtectedFolderKeys();
-    const std::string topKey = CleanableFolderKey(top, mask.empty(), protectedKeys);
-    if (!topKey.empty())
-        TreeSweep(std::move(protectedKeys)).Sweep(top, topKey, mask);
+    if (const std::optional<CleanableFolder> folder = FindCleanableFolder(top, mask.empty(), protectedSet))
+        TreeSweep(protectedSet).Sweep(folder->path, folder->key, mask);
 }
 
 void CFolderCleaner::DeleteMatchingFiles(const std::string& mask) const
 {
-    if (CleanableFolderKey(m_path, true, ProtectedFolderKeys()).empty())
+    ProtectedSet protectedSet;
+    const std::optional<CleanableFolder> folder = FindCleanableFolder(m_path, true, protectedSet);
+    if (!folder)
         return;
-    ForEachEntry(m_path, mask, [](const WIN32_FIND_DATAA& entry, const std::string& path) {
+    ForEachEntry(folder->path, mask, [](const WIN32_FIND_DATAA& entry, const std::string& path) {
         if (!IsFolder(entry.dwFileAttributes))
             (void)::DeleteFileA(path.c_str()); // read-only or in use: it stays
     });
@@ -153,9 +192,11 @@ void CFolderCleaner::DeleteMatchingFiles(const std::string& mask) const
 void CFolderCleaner::DeleteCookieFiles() const
 {
     const std::optional<std::string> keepText = CookieKeepList().LoadText();
-    if (CleanableFolderKey(m_path, true, ProtectedFolderKeys()).empty())
+    ProtectedSet protectedSet;
+    const std::optional<CleanableFolder> folder = FindCleanableFolder(m_path, true, protectedSet);
+    if (!folder)
         return;
-    ForEachEntry(m_path, kAllEntries, [&](const WIN32_FIND_DATAA& entry, const std::string& path) {
+    ForEachEntry(folder->path, kAllEntries, [&](const WIN32_FIND_DATAA& entry, const std::string& path) {
         if (IsCookieFileName(entry.cFileName) && !IsCookieFileKept(keepText, CookieNameOfFile(entry.cFileName)))
             (void)::DeleteFileA(path.c_str()); // a folder or a file in use stays
     });

@@ -3,11 +3,12 @@
 // before one operation and discarded after it; it reports nothing.
 //
 // The paths come from user-controlled values (shell folders, TEMP), so no operation
-// touches what lies outside its folder: links (any entry carrying
-// FILE_ATTRIBUTE_REPARSE_POINT) are neither followed nor deleted, a path that would
-// exceed MAX_PATH is skipped, empty and relative paths are refused, and every operation
-// but a masked sweep refuses volume roots and folders that are or hold the system's
-// and the user's own folders.
+// touches what lies outside its folder: links inside it (any entry carrying
+// FILE_ATTRIBUTE_REPARSE_POINT) are neither followed nor deleted, a folder that is
+// itself a link is cleaned in its target, a path that would exceed MAX_PATH is
+// skipped, empty and relative paths are refused, and every operation but a masked
+// sweep refuses volume roots and folders that are or hold the system's and the users'
+// own folders, under whatever name they are reached.
 
 #include <string>
 

@@ -8,10 +8,14 @@
 
 namespace corvale {
 
-// Comparison keys (see PathRules.h) of the Windows and system directories, the user
-// profile, Desktop, Documents, Favorites, the roaming and local AppData folders and
-// Program Files.
-std::vector<std::string> ProtectedFolderKeys();
+// The Windows and system directories, the user profile, Desktop, Documents, Downloads,
+// Pictures, Music, Videos, Favorites, the roaming and local AppData folders, Program
+// Files, ProgramData, the public profile, the folder that holds the profiles and every
+// profile in it.
+std::vector<std::string> ProtectedFolders();
+
+// Their comparison keys (see PathRules.h).
+std::vector<std::string> ProtectedFolderKeys(const std::vector<std::string>& folders);
 
 // The comparison key of a folder as the system resolves it: full path, long names.
 // Empty when the path is not an absolute folder path.

@@ -112,12 +112,15 @@ void CRegistryKey::DeleteAllValues()
 {
     if (!m_key)
         return;
-    // Each deletion moves the next value to index 0. A value that cannot be deleted would
-    // come back there for ever, so the first failed deletion ends the list cleaning.
+    // Each deletion moves the next value to the index just emptied. A value that cannot
+    // be deleted (a name the ANSI code page cannot spell reads as "?") would come back
+    // there for ever, so it is stepped over and the rest still go. Every turn removes a
+    // value or moves past one, so the walk ends.
     RegistryValue value;
-    for (EnumValue(0, value); value.Found; EnumValue(0, value)) {
+    DWORD index = 0;
+    while (EnumValue(index, value).Found) {
         if (::RegDeleteValueA(m_key.Get(), value.Name.c_str()) != ERROR_SUCCESS)
-            return;
+            ++index;
     }
 }
 

@@ -51,7 +51,7 @@ public:
     void DeleteValue(const std::string& name);
     void DeleteFoundValue(const RegistryValue& value);
     // Empties the key of every value, the unnamed default value and any order value of a
-    // list included. Stops at a value that cannot be deleted.
+    // list included. A value that cannot be deleted stays and the rest still go.
     void DeleteAllValues();
     // Empties every direct subkey of its values; the key's own values and deeper levels
     // stay.

@@ -248,16 +248,21 @@ TEST_F(FolderLinkTest, AnEmptyTargetIsNotRemovedThroughItsLink)
     EXPECT_TRUE(PathExists(Fixture("empty-target")));
 }
 
-TEST_F(FolderLinkTest, ALinkGivenAsTheFolderIsNotSweptThrough)
+TEST_F(FolderLinkTest, ALinkGivenAsTheFolderIsEmptiedInItsTargetAndNoFurther)
 {
-    CFolderCleaner(Fixture("tree-with-link\\link")).SweepTree("", "");
-    CFolderCleaner(Fixture("tree-with-link\\link\\")).SweepTree("", "");
-    CFolderCleaner(Fixture("tree-with-link")).SweepTree("link", "");
-    // The same link, named in ways that end in another component.
-    CFolderCleaner(Fixture("tree-with-link\\link\\.")).SweepTree("", "");
-    CFolderCleaner(Fixture("tree-with-link\\link\\sub\\..")).SweepTree("", "");
-    CFolderCleaner(Fixture("tree-with-link")).SweepTree("link\\.", "");
+    // moved-link leads to moved-target, which holds inner-link to link-target.
+    const std::pair<const char*, const char*> names[] = {
+        {"moved-link", ""}, {"moved-link\\", ""}, {"moved-link\\.", ""}, {"", "moved-link"}};
+    for (const auto& [folder, relative] : names) {
+        test::WriteFileBytes(Fixture("moved-target\\a.txt"), "x");
+        ::CreateDirectoryA(Fixture("moved-target\\sub").c_str(), nullptr);
+        test::WriteFileBytes(Fixture("moved-target\\sub\\b.txt"), "x");
 
+        CFolderCleaner(Fixture(folder)).SweepTree(relative, "");
+
+        EXPECT_EQ((Entries{"inner-link\\"}), test::ListTree(Fixture("moved-target"))) << folder << relative;
+    }
+    EXPECT_TRUE(PathExists(Fixture("moved-link")));
     EXPECT_EQ((Entries{"a.txt", "sub\\", "sub\\b.txt"}), test::ListTree(Fixture("link-target")));
 }
 

@@ -109,23 +109,27 @@ TEST_F(RegistryKeyTest, DeleteAllValuesTakesOrderAndDefaultValuesButKeepsSubKeys
     EXPECT_EQ(Names{"a"}, ValueNames(HKEY_CURRENT_USER, Sub("txt")));
 }
 
-TEST_F(RegistryKeyTest, DeleteAllValuesEndsAtAValueItCannotDelete)
+TEST_F(RegistryKeyTest, DeleteAllValuesStepsOverValuesItCannotDeleteAndTakesTheRest)
 {
-    // A name the ANSI code page cannot spell is enumerated as "?" and cannot be deleted
-    // by that name: the list cleaning must end instead of finding it again for ever.
+    // A name the ANSI code page cannot spell is enumerated as "?" (or a best fit) and
+    // cannot be deleted by that name: the list cleaning must step over it, and end.
+    // Values are listed in name order, so "\x2122" (which the code page spells) comes
+    // after the first one that cannot go.
     HKEY raw = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, m_key.Path().c_str(), 0, KEY_ALL_ACCESS, &raw));
     const DWORD data = 1;
-    ::RegSetValueExW(raw, L"\x4E2D\x6587", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), 4);
+    for (const wchar_t* name : {L"a", L"\x0100share", L"\x2122", L"\x4E2D\x6587"})
+        ::RegSetValueExW(raw, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), 4);
     ::RegCloseKey(raw);
     CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
     RegistryValue value;
-    ASSERT_TRUE(key.EnumValue(0, value).Found);
+    ASSERT_TRUE(key.EnumValue(1, value).Found);
     ASSERT_NE(ERROR_SUCCESS, ::RegDeleteValueA(key.Handle(), value.Name.c_str()));
 
     key.DeleteAllValues();
 
-    EXPECT_EQ(1u, ValueNames(HKEY_CURRENT_USER, m_key.Path()).size());
+    EXPECT_EQ(2u, ValueNames(HKEY_CURRENT_USER, m_key.Path()).size());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ::RegQueryValueExW(key.Handle(), L"\x2122", nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST_F(RegistryKeyTest, DeleteAllSubKeyValuesEmptiesTheDirectSubKeysOnly)

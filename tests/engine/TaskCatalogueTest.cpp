@@ -182,7 +182,7 @@ TEST_F(TaskSlotTest, DownloadedProgramFilesAreEmptiedAndTheFolderKept)
 
     CleanDownloadedProgramFiles();
 
-    EXPECT_EQ(Names{}, ListTree(folder));
+    EXPECT_EQ(Names{"corvale-data-link\\"}, ListTree(folder)) << "only the harness's link stays";
     EXPECT_TRUE(PathExists(folder));
     if (!existed)
         ::RemoveDirectoryA(folder.c_str());

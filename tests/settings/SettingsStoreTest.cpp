@@ -2,6 +2,8 @@
 // back as it was after each test.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "settings/SettingsStore.h"
 #include "support/EngineScratch.h"
 
@@ -190,6 +192,102 @@ TEST_F(SettingsStoreTest, ValuesAreReadWithoutRegardToTheirType)
     EXPECT_EQ(0, options.Time) << "a value longer than four bytes is not read";
     EXPECT_EQ(1, options.ShowProgress);
 }
+
+// Stored data the record was never written as; the value types and sizes are a
+// registry's, the numbers the load rules give them: a read of four bytes that takes
+// what fits and leaves a value that does not fit at zero.
+struct BadData {
+    const char* name;
+    std::vector<std::tuple<const char*, DWORD, std::string>> values; // name, type, bytes
+    enum { Present, Missing, Unopenable } key;
+    struct {
+        int interval, time;
+        std::uint32_t hotKey, page1, page2, page3;
+        int showProgress;
+    } loads;
+};
+
+std::string Le(DWORD value)
+{
+    return std::string(reinterpret_cast<const char*>(&value), 4);
+}
+
+void PrintTo(const BadData& value, std::ostream* os)
+{
+    *os << value.name;
+}
+
+class SettingsBadDataTest : public SettingsStoreTest, public ::testing::WithParamInterface<BadData> {};
+
+TEST_P(SettingsBadDataTest, LoadsByTheRulesWithoutCrashing)
+{
+    const BadData& row = GetParam();
+    for (const auto& [name, type, bytes] : row.values)
+        test::SetRaw(HKEY_CURRENT_USER, kSettingsKeyPath, name, type, bytes);
+    HKEY link = nullptr;
+    if (row.key == BadData::Unopenable) {
+        // A registry link to a key that does not exist: present, yet no open succeeds.
+        ASSERT_EQ(ERROR_SUCCESS,
+                  ::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_CREATE_LINK,
+                                    KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr));
+        const wchar_t target[] = L"\\Registry\\Machine\\Software\\CorvaleNowhere\\AtAll";
+        ::RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target),
+                         sizeof(target) - sizeof(wchar_t));
+        const std::vector<std::string> keys = test::SubKeyNames(HKEY_CURRENT_USER, "Software");
+        ASSERT_TRUE(std::count(keys.begin(), keys.end(), "Corvale") &&
+                    !test::KeyExists(HKEY_CURRENT_USER, kSettingsKeyPath));
+    }
+
+    CleaningOptions options;
+    LoadSettings(options);
+
+    if (link) {
+        using DeleteKey = LONG(WINAPI*)(HKEY);
+        const auto deleteKey = reinterpret_cast<DeleteKey>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+        EXPECT_EQ(0, deleteKey(link));
+        ::RegCloseKey(link);
+    }
+    EXPECT_EQ(row.loads.interval, options.Interval);
+    EXPECT_EQ(row.loads.time, options.Time);
+    EXPECT_EQ(row.loads.hotKey, options.HotKeyA);
+    EXPECT_EQ(row.loads.showProgress, options.ShowProgress);
+    EXPECT_EQ(row.loads.page1, PackPage(options, kOptionPages[0]));
+    EXPECT_EQ(row.loads.page2, PackPage(options, kOptionPages[1]));
+    EXPECT_EQ(row.loads.page3, PackPage(options, kOptionPages[2]));
+    for (int flag : options.OptionFlags)
+        EXPECT_TRUE(flag == 0 || flag == 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, SettingsBadDataTest,
+    ::testing::Values(BadData{"Strings",
+                              {{"Interval", REG_SZ, std::string("7", 2)},
+                               {"Time", REG_SZ, std::string("720", 4)},
+                               {"Page1", REG_SZ, std::string("1", 2)},
+                               {"HotKeyA", REG_SZ, std::string("12345", 6)}},
+                              BadData::Present,
+                              {0x37, 0x00303237, 0, 0x11, 0, 0, 0}},
+                      BadData{"TwoBytes",
+                              {{"HotKeyA", REG_BINARY, std::string("\x66\x00", 2)}, {"Page2", REG_BINARY, "\xFF\xFF"}},
+                              BadData::Present,
+                              {0, 0, 0x66, 0, 0x7FF, 0, 0}},
+                      BadData{"EightBytes",
+                              {{"Interval", REG_BINARY, Le(5) + Le(6)},
+                               {"Page3", REG_QWORD, Le(0x7F) + Le(0)},
+                               {"ShowProgress", REG_BINARY, Le(1) + Le(1)}},
+                              BadData::Present,
+                              {0, 0, 0, 0, 0, 0, 0}},
+                      BadData{"OutOfRange",
+                              {{"Interval", REG_DWORD, Le(0xFFFFFFFF)},
+                               {"Time", REG_DWORD, Le(99999)},
+                               {"Page1", REG_DWORD, Le(0xFFFFFFE0)},
+                               {"Page2", REG_DWORD, Le(0x80000800)}},
+                              BadData::Present,
+                              {-1, 99999, 0, 0, 0, 0, 0}},
+                      BadData{"MissingKey", {}, BadData::Missing, {10, 720, 131174, 0, 0, 0, 1}},
+                      BadData{"UnopenableKey", {}, BadData::Unopenable, {10, 720, 131174, 0, 0, 0, 1}}),
+    [](const ::testing::TestParamInfo<BadData>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace corvale

@@ -1,0 +1,90 @@
+#include "engine/FolderIdentity.h"
+
+#include <algorithm>
+
+#include "engine/PathRules.h"
+#include "platform/Handle.h"
+
+namespace corvale {
+namespace {
+
+// Opening a folder needs backup semantics; asking for no access right and sharing
+// everything opens it whoever else has it open.
+FileHandle OpenFolder(const std::string& path)
+{
+    return FileHandle(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// "C:\a\b" gives "C:\a"; a volume root has no parent.
+std::optional<std::string> ParentFolder(const std::string& key)
+{
+    if (IsVolumeRoot(key))
+        return std::nullopt;
+    const size_t slash = key.find_last_of('\\');
+    if (slash == std::string::npos)
+        return std::nullopt;
+    const std::string parent = key.substr(0, slash);
+    return parent.size() == 2 ? parent + "\\" : parent; // "C:" is the drive's current folder
+}
+
+} // namespace
+
+std::optional<FolderIdentity> IdentityOfFolder(const std::string& path)
+{
+    const FileHandle folder = OpenFolder(path);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder || !::GetFileInformationByHandle(folder.Get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return FolderIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+std::string FinalFolderPath(const std::string& path)
+{
+    const FileHandle folder = OpenFolder(path);
+    char final[MAX_PATH] = {};
+    const DWORD length = folder ? ::GetFinalPathNameByHandleA(folder.Get(), final, MAX_PATH, FILE_NAME_NORMALIZED) : 0;
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    // "\\?\C:\x" and "\\?\UNC\server\share\x" are the usual forms of a drive and a share;
+    // anything else in the device namespace stays unnamed.
+    const std::string named(final, length);
+    if (named.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        return "\\\\" + named.substr(8);
+    if (named.compare(0, 4, "\\\\?\\") == 0 && IsAbsoluteFolderPath(named.substr(4)))
+        return named.substr(4);
+    return IsAbsoluteFolderPath(named) ? named : std::string();
+}
+
+CProtectedIdentities::CProtectedIdentities(const std::vector<std::string>& folders)
+{
+    // The protected folders share most of their parents: each is opened once.
+    std::vector<std::string> seen;
+    for (const std::string& folder : folders) {
+        AddWithParents(folder, seen);
+        // A protected folder that is a link protects where it leads, and what lies above.
+        AddWithParents(FinalFolderPath(folder), seen);
+    }
+}
+
+bool CProtectedIdentities::MayEnter(const std::string& path) const
+{
+    const std::optional<FolderIdentity> identity = IdentityOfFolder(path);
+    return identity && std::find(m_identities.begin(), m_identities.end(), *identity) == m_identities.end();
+}
+
+void CProtectedIdentities::AddWithParents(const std::string& path, std::vector<std::string>& seen)
+{
+    // A missing protected folder still protects the folders above it.
+    for (std::optional<std::string> folder = FolderComparisonKey(path);
+         folder && !folder->empty() && std::find(seen.begin(), seen.end(), *folder) == seen.end();
+         folder = ParentFolder(*folder)) {
+        seen.push_back(*folder);
+        const std::optional<FolderIdentity> identity = IdentityOfFolder(*folder);
+        if (identity && std::find(m_identities.begin(), m_identities.end(), *identity) == m_identities.end())
+            m_identities.push_back(*identity);
+    }
+}
+
+} // namespace corvale

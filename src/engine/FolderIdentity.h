@@ -1,0 +1,50 @@
+#pragma once
+// Who a folder is rather than what it is called: the volume serial number and file index
+// the file system gives it. Every name that reaches one folder (a link in any of its
+// components, a second drive letter, another case of a name outside ASCII) gives the
+// same identity, where the texts of those names all differ.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvale {
+
+struct FolderIdentity {
+    DWORD VolumeSerial = 0;
+    DWORD IndexHigh = 0;
+    DWORD IndexLow = 0;
+
+    bool operator==(const FolderIdentity& other) const
+    {
+        return VolumeSerial == other.VolumeSerial && IndexHigh == other.IndexHigh && IndexLow == other.IndexLow;
+    }
+};
+
+// The identity of the folder a path reaches, links followed; nothing when it cannot be
+// opened.
+std::optional<FolderIdentity> IdentityOfFolder(const std::string& path);
+
+// The drive-letter or share path of the folder a path reaches with every link resolved;
+// empty when the system cannot name it so (a link out of every drive).
+std::string FinalFolderPath(const std::string& path);
+
+// The protected folders and every folder above them, by identity: the folders a sweep
+// may neither empty nor enter. Resolved once, when made.
+class CProtectedIdentities {
+public:
+    explicit CProtectedIdentities(const std::vector<std::string>& folders);
+
+    // Whether the folder can be named by identity and is neither a protected folder nor
+    // one above a protected folder.
+    bool MayEnter(const std::string& path) const;
+
+private:
+    void AddWithParents(const std::string& path, std::vector<std::string>& seen);
+
+    std::vector<FolderIdentity> m_identities;
+};
+
+} // namespace corvale

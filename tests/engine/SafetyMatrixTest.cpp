@@ -1,0 +1,236 @@
+// Whole runs with every option on while the four shell folders and TEMP name places a
+// run must not empty, or such places under second names: in each row what must go goes,
+// and nothing else on C: changes (every name, size and attribute, not entering links).
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <knownfolders.h>
+
+#include <map>
+#include <optional>
+
+#include "engine/CleaningRun.h"
+#include "support/EngineUserState.h"
+
+namespace corvale {
+namespace {
+
+using Names = std::vector<std::string>;
+using DriveState = std::map<std::string, std::pair<ULONGLONG, DWORD>>; // size, attributes
+
+const std::string kFixtures = test::kLinkFixtures;
+const std::string kSwept = kFixtures + "\\swept";
+const Names kPlaces = {"Cache", "Cookies", "Recent", "NetHood", "Temp"};
+constexpr char kCanary[] = "\\corvale-matrix-canary.txt";
+constexpr char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// Traces in every swept place, "locked.lnk" held open during the run.
+const Names kTraces = {"trace.lnk", "ro.lnk", "hidden.lnk", "system.lnk", "sub\\deep.lnk", "locked.lnk"};
+const DWORD kTraceAttributes[] = {0, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, 0, 0};
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    return SUCCEEDED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
+}
+
+std::string Downloads()
+{
+    PWSTR wide = nullptr;
+    char path[MAX_PATH] = {};
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &wide)))
+        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
+    ::CoTaskMemFree(wide);
+    return path;
+}
+
+std::string UpperCase(std::string text)
+{
+    ::CharUpperBuffA(&text[0], static_cast<DWORD>(text.size())); // folds "é" too, as the file system does
+    return text;
+}
+
+// Every entry below the folder but the skipped ones. Other test programs' scratch
+// folders come and go meanwhile.
+void Record(const std::string& folder, const Names& skipped, DriveState& state)
+{
+    static const std::string ownScratch = "corvale-test-" + std::to_string(::GetCurrentProcessId()) + "-";
+    WIN32_FIND_DATAA entry{};
+    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = entry.cFileName;
+        const std::string path = UpperCase(folder + "\\" + name);
+        if (name == "." || name == ".." || std::count(skipped.begin(), skipped.end(), path) ||
+            (name.rfind("corvale-test-", 0) == 0 && name.rfind(ownScratch, 0) != 0))
+            continue;
+        state[path] = {(ULONGLONG(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow,
+                       entry.dwFileAttributes & ~FILE_ATTRIBUTE_ARCHIVE};
+        if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+            FILE_ATTRIBUTE_DIRECTORY)
+            Record(folder + "\\" + name, skipped, state);
+    } while (::FindNextFileA(find, &entry));
+    ::FindClose(find);
+}
+
+// The traces, and a handle that holds "locked.lnk" open until it is closed.
+HANDLE Seed(const std::string& folder)
+{
+    for (size_t i = 0; i < kTraces.size(); ++i) {
+        const std::string path = folder + "\\" + kTraces[i];
+        ::CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
+        test::WriteFileBytes(path, "trace");
+        ::SetFileAttributesA(path.c_str(), kTraceAttributes[i] ? kTraceAttributes[i] : FILE_ATTRIBUTE_NORMAL);
+    }
+    return ::CreateFileA((folder + "\\locked.lnk").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+}
+
+struct SilentOwner : ICleaningRunOwner {
+    const CleaningOptions& Options() const override { return options; }
+    void EnableOwner(bool) override {}
+    void CommitPage() override {}
+    void ReplaceProgressWindow(int, int) override {}
+    void AddProgressLine(const char*) override {}
+    void PostProgressClose() override {}
+    void PumpPendingMessages() override {}
+    CleaningOptions options;
+};
+
+struct Row {
+    const char* name;
+    std::string value; // for all five places; "{}" stands for the place's name
+    bool emptied;      // the folders named hold traces the run must take
+};
+
+std::string PlaceValue(const Row& row, const std::string& place)
+{
+    const size_t at = row.value.find("{}");
+    return at == std::string::npos ? row.value : row.value.substr(0, at) + place;
+}
+
+class SafetyMatrixTest : public ::testing::Test {
+protected:
+    test::ScratchUserState m_state;
+    test::ScopedUrlCacheRestore m_cache;
+    test::ScopedValueRestore m_favorites{HKEY_CURRENT_USER, kUserShellFolders, "Favorites"};
+    test::ScopedValueRestore m_favoritesSeen{HKEY_CURRENT_USER, test::kShellFoldersKey, "Favorites"};
+    test::ScratchFolder m_scratch{"C:\\"};
+    test::ScratchFolder m_otherProfile{"C:\\users"};
+    test::ScratchFolder m_nonAscii{kSwept};
+};
+
+TEST_F(SafetyMatrixTest, EveryRowTakesWhatMustGoAndLosesNothingElse)
+{
+    ASSERT_TRUE(test::PathExists(kFixtures + "\\moved-link\\inner-link") && test::PathExists("Y:\\"))
+        << "the harness's fixtures are missing";
+    char current[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, current);
+    ASSERT_TRUE(::SetCurrentDirectoryA(test::WindowsFolder().c_str())); // ".." is C:\ and "system32" relative
+    // A protected folder whose name the upper-casing of ASCII letters does not fold.
+    const std::string favorites = m_scratch.Folder("Favorit\xE9s");
+    test::SetString(HKEY_CURRENT_USER, kUserShellFolders, "Favorites", favorites);
+    ASSERT_EQ(favorites, ShellFolder(CSIDL_FAVORITES));
+    const std::string profile = ShellFolder(CSIDL_PROFILE);
+    std::string exactly260 = profile;
+    while (exactly260.size() < 259)
+        exactly260 += "\\.";
+    exactly260.resize(260, '\\');
+
+    const Row rows[] = {
+        {"Empty", "", false},
+        {"DriveRoot", "C:\\", false},
+        {"DriveRelative", "C:", false},
+        {"Parent", "..", false},
+        {"Relative", "system32", false},
+        {"Profile", profile, false},
+        {"Documents", ShellFolder(CSIDL_PERSONAL), false},
+        {"Desktop", ShellFolder(CSIDL_DESKTOPDIRECTORY), false},
+        {"Downloads", Downloads(), false},
+        {"Windows", test::WindowsFolder(), false},
+        {"ProgramFiles", ShellFolder(CSIDL_PROGRAM_FILES), false},
+        {"ProgramData", ShellFolder(CSIDL_COMMON_APPDATA), false},
+        {"OtherProfile", m_otherProfile.Path(), false},
+        {"ProfileThroughMiddleLink", kFixtures + "\\users-alias" + profile.substr(profile.rfind('\\')), false},
+        {"ProfileThroughSecondDrive", "Y:" + profile.substr(2), false},
+        {"FavoritesInOtherCase", UpperCase(favorites), false},
+        {"LinkToWindows", kFixtures + "\\windows-link", false},
+        {"Exactly260Characters", exactly260, false},
+        {"NonAsciiName", m_nonAscii.Folder("Caf\xE9"), true},
+        {"MovedWithALink", kFixtures + "\\moved-link", true},
+        {"OwnFolders", kSwept + "\\{}", true},
+    };
+    const std::string windows = test::WindowsFolder();
+    const Names fixedTargets = {windows + "\\temp", windows + "\\tmp", windows + "\\Downloaded Program Files",
+                                "C:\\temp", "C:\\tmp"};
+    Names skipped = {UpperCase(kSwept), UpperCase(kFixtures + "\\moved-target")};
+    for (const std::string& folder : fixedTargets)
+        skipped.push_back(UpperCase(folder));
+    SilentOwner owner;
+    std::fill_n(owner.options.OptionFlags.begin(), kCleaningOptionCount, 1);
+    owner.options.ShowProgress = 0;
+
+    ULONGLONG bytesLost = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<HANDLE> locked;
+        std::map<std::string, Names> expected; // what each folder named keeps: links, then what each place spares
+        for (const std::string& folder : fixedTargets)
+            locked.push_back(Seed(folder));
+        std::optional<test::ScopedEnvironment> temp;
+        std::optional<test::ScopedEnvironment> tmp;
+        for (const std::string& place : kPlaces) {
+            const std::string value = PlaceValue(row, place);
+            if (place == "Temp") {
+                temp.emplace("TEMP", value);
+                tmp.emplace("TMP", value);
+            } else {
+                test::ScratchUserState::SetShellFolder(place.c_str(), value.c_str());
+            }
+            if (!row.emptied)
+                test::WriteFileBytes(value + kCanary, "alive");
+            if (!row.emptied || expected.count(value))
+                continue;
+            expected[value] = test::ListTree(value);
+            expected[value].push_back("locked.lnk");
+            if (row.value.find("{}") != std::string::npos && (place == "Cookies" || place == "Recent"))
+                expected[value].insert(expected[value].end(), {"ro.lnk", "sub\\", "sub\\deep.lnk"});
+            std::sort(expected[value].begin(), expected[value].end());
+            locked.push_back(Seed(value));
+        }
+        DriveState before;
+        Record("C:", skipped, before);
+
+        StartCleaningRun(owner);
+
+        for (HANDLE file : locked)
+            ::CloseHandle(file);
+        DriveState after;
+        Record("C:", skipped, after);
+        for (const auto& [path, state] : before) {
+            if (after.count(path) == 0 || after[path] != state) {
+                ADD_FAILURE() << path << " lost or changed";
+                bytesLost += state.first;
+            }
+        }
+        for (const std::string& folder : fixedTargets) {
+            for (const std::string& trace : kTraces)
+                EXPECT_EQ(trace == "locked.lnk", test::PathExists(folder + "\\" + trace)) << folder << "\\" << trace;
+            EXPECT_TRUE(test::PathExists(folder + "\\corvale-data-link\\precious.txt")) << folder;
+        }
+        for (const auto& [folder, keeps] : expected) {
+            EXPECT_EQ(keeps, test::ListTree(folder)) << folder;
+            test::RemoveTree(folder); // what was spared; the links stay
+        }
+        for (const std::string& place : kPlaces)
+            (void)::DeleteFileA((PlaceValue(row, place) + kCanary).c_str());
+        for (const std::string& folder : fixedTargets)
+            (void)::DeleteFileA((folder + "\\locked.lnk").c_str());
+    }
+    ::SetCurrentDirectoryA(current);
+    std::printf("safety matrix: %zu rows, %llu bytes lost\n", std::size(rows), bytesLost);
+    EXPECT_EQ(0u, bytesLost);
+}
+
+} // namespace
+} // namespace corvale
