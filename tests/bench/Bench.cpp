@@ -330,7 +330,8 @@ void MeasureIdle(const std::string& program)
 {
     ArmIntervalRuns();
     Started started = StartAndWait("\"" + program + "\"", kProgramTitle);
-    for (const DWORD begin = ::GetTickCount(); started.window && ::GetTickCount() - begin < kWindowWaitMs; ::Sleep(10)) {
+    for (const DWORD begin = ::GetTickCount(); started.window && ::GetTickCount() - begin < kWindowWaitMs;
+         ::Sleep(10)) {
         if (::GlobalFindAtomA(CScheduleTriggers::kHotKeyAtomName) != 0)
             break;
     }
@@ -347,11 +348,12 @@ void MeasureIdle(const std::string& program)
     for (int run = 1; run <= 1000; ++run) {
         SeedTypedAddress();
         DWORD_PTR answer = 0;
-        (void)::SendMessageTimeoutA(started.window, WM_TIMER, CScheduleTriggers::kIntervalTimer, 0, SMTO_NORMAL, 60000, &answer);
+        (void)::SendMessageTimeoutA(started.window, WM_TIMER, CScheduleTriggers::kIntervalTimer, 0, SMTO_NORMAL, 60000,
+                                    &answer);
         done += TypedAddressCleared() ? 1 : 0;
         if (run == 100 || run == 1000)
-            std::printf("  after %4d runs    %s %d (%lu ms)\n", run, ProcessCounters(started.process.Get()).c_str(), done,
-                        ::GetTickCount() - begin);
+            std::printf("  after %4d runs    %s %d (%lu ms)\n", run, ProcessCounters(started.process.Get()).c_str(),
+                        done, ::GetTickCount() - begin);
     }
     std::fflush(stdout);
     Stop(started, program);
