@@ -4,7 +4,7 @@
 // what the way left behind, so that the script can check every way did the same job.
 #include <windows.h>
 #include <wininet.h>
-#include <psapi.h>
+#include <winternl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +22,7 @@
 #include "settings/SettingsStore.h"
 #include "support/EngineScratch.h"
 #include "support/ReferenceSweeps.h"
+#include "triggers/ScheduleTriggers.h"
 
 namespace corvale {
 namespace {
@@ -212,6 +213,8 @@ std::string SelfPath()
 void TimeStartUp(const std::string& program)
 {
     const bool baseline = program.empty();
+    if (!baseline)
+        (void)SaveSettings(CleaningOptions{}); // a first start: the defaults, no trigger armed
     Started started = baseline ? StartAndWait("\"" + SelfPath() + "\" window", kBaselineTitle)
                                : StartAndWait("\"" + program + "\"", kProgramTitle);
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -221,37 +224,138 @@ void TimeStartUp(const std::string& program)
         Stop(started, program);
 }
 
-// "private-bytes handles gdi user" of a process; gdi and user read 0 where the platform
-// does not count them.
+struct WindowCount {
+    DWORD processId;
+    int windows;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM param)
+{
+    ++reinterpret_cast<WindowCount*>(param)->windows;
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM param)
+{
+    auto* count = reinterpret_cast<WindowCount*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == count->processId) {
+        ++count->windows;
+        (void)::EnumChildWindows(window, CountChild, param);
+    }
+    return TRUE;
+}
+
+struct ProcessFigures {
+    unsigned long privateKb = 0;
+    unsigned long handles = 0;
+};
+
+// Private bytes and handles from the system's process list: Wine answers 0 to
+// GetProcessHandleCount and leaves PrivateUsage empty for another process, but fills
+// this list (private bytes as the process's committed pages) for every process.
+ProcessFigures FiguresOf(DWORD processId)
+{
+    ProcessFigures figures;
+    std::vector<std::uint64_t> buffer(1 << 17);
+    ULONG size = 0;
+    while (::NtQuerySystemInformation(SystemProcessInformation, buffer.data(),
+                                      static_cast<ULONG>(buffer.size() * sizeof(buffer[0])), &size) ==
+           static_cast<NTSTATUS>(0xC0000004L)) // STATUS_INFO_LENGTH_MISMATCH: a larger buffer
+        buffer.resize(buffer.size() * 2);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+    for (size_t offset = 0;;) {
+        const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(bytes + offset);
+        if (reinterpret_cast<DWORD_PTR>(entry->UniqueProcessId) == processId) {
+            figures.privateKb = static_cast<unsigned long>(entry->VirtualMemoryCounters.PagefileUsage / 1024);
+            figures.handles = entry->HandleCount;
+            break;
+        }
+        if (entry->NextEntryOffset == 0)
+            break;
+        offset += entry->NextEntryOffset;
+    }
+    return figures;
+}
+
+// "private-KB handles windows gdi user" of a process: the windows (children included)
+// are the USER objects Wine lets another process count; gdi and user read 0 where the
+// platform does not count them for another process.
 std::string ProcessCounters(HANDLE process)
 {
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof(memory);
-    (void)::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
-    DWORD handles = 0;
-    (void)::GetProcessHandleCount(process, &handles);
+    const ProcessFigures figures = FiguresOf(::GetProcessId(process));
+    WindowCount windows{::GetProcessId(process), 0};
+    (void)::EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
     char text[128];
-    std::snprintf(text, sizeof(text), "%lu %lu %lu %lu", static_cast<unsigned long>(memory.PrivateUsage), handles,
+    std::snprintf(text, sizeof(text), "%8lu %7lu %7d %5lu %5lu", figures.privateKb, figures.handles, windows.windows,
                   ::GetGuiResources(process, GR_GDIOBJECTS), ::GetGuiResources(process, GR_USEROBJECTS));
     return text;
 }
 
-// The counters after start, after 100 and after 1,000 cleaning runs, each run started by
-// the hot-key message as the hot key would.
+// The settings a measurement starts from: every cleaning option but the disk check on
+// (its 48 sweeps of drive roots would make 1,000 runs take an hour here), the interval
+// timer (its id 1) and the hot key armed, progress shown and left open as by default.
+void ArmIntervalRuns()
+{
+    CleaningOptions options;
+    for (int option = 0; option < kCleaningOptionCount; ++option)
+        options.OptionFlags[option] = option == Option::ScandiskFiles ? 0 : 1;
+    options.OptionFlags[Option::EveryInterval] = 1;
+    options.OptionFlags[Option::OnHotKey] = 1;
+    (void)SaveSettings(options); // the bench prefix's key: it opens
+}
+
+constexpr char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+// A typed address for the next run to clear: a run that did its work leaves none.
+void SeedTypedAddress()
+{
+    (void)::RegSetKeyValueA(HKEY_CURRENT_USER, kTypedUrlsKey, "url1", REG_SZ, "http://bench.corvale.test/",
+                            sizeof("http://bench.corvale.test/"));
+}
+
+bool TypedAddressCleared()
+{
+    return ::RegGetValueA(HKEY_CURRENT_USER, kTypedUrlsKey, "url1", RRF_RT_ANY, nullptr, nullptr, nullptr) !=
+           ERROR_SUCCESS;
+}
+
+// The counters after start, after 100 and after 1,000 cleaning runs in one process, each
+// run started as the interval timer starts one: WM_TIMER with the timer's id. The window
+// is ready once its start-up triggers are armed, which the hot key's global atom shows
+// (the interval timer is armed just before it). Each run must clear a typed address put
+// there before it, or it does not count.
 void MeasureIdle(const std::string& program)
 {
+    ArmIntervalRuns();
     Started started = StartAndWait("\"" + program + "\"", kProgramTitle);
-    if (!started.window) {
-        std::printf("  waits: %s shows no window titled \"%s\" yet\n", program.c_str(), kProgramTitle);
+    for (const DWORD begin = ::GetTickCount(); started.window && ::GetTickCount() - begin < kWindowWaitMs;
+         ::Sleep(10)) {
+        if (::GlobalFindAtomA(CScheduleTriggers::kHotKeyAtomName) != 0)
+            break;
+    }
+    if (!started.window || ::GlobalFindAtomA(CScheduleTriggers::kHotKeyAtomName) == 0) {
+        std::printf("  waits: %s shows no ready window titled \"%s\"\n", program.c_str(), kProgramTitle);
+        if (started.process)
+            Stop(started, program);
         return;
     }
-    std::printf("  after start:      %s\n", ProcessCounters(started.process.Get()).c_str());
+    std::printf("  %-18s %8s %7s %7s %5s %5s %s\n", "", "priv KB", "handles", "windows", "gdi", "user", "runs done");
+    std::printf("  %-18s %s\n", "after start", ProcessCounters(started.process.Get()).c_str());
+    int done = 0;
+    const DWORD begin = ::GetTickCount();
     for (int run = 1; run <= 1000; ++run) {
+        SeedTypedAddress();
         DWORD_PTR answer = 0;
-        (void)::SendMessageTimeoutA(started.window, WM_HOTKEY, 0, 0, SMTO_NORMAL, 60000, &answer);
+        (void)::SendMessageTimeoutA(started.window, WM_TIMER, CScheduleTriggers::kIntervalTimer, 0, SMTO_NORMAL, 60000,
+                                    &answer);
+        done += TypedAddressCleared() ? 1 : 0;
         if (run == 100 || run == 1000)
-            std::printf("  after %4d runs:  %s\n", run, ProcessCounters(started.process.Get()).c_str());
+            std::printf("  after %4d runs    %s %d (%lu ms)\n", run, ProcessCounters(started.process.Get()).c_str(),
+                        done, ::GetTickCount() - begin);
     }
+    std::fflush(stdout);
     Stop(started, program);
 }
 
