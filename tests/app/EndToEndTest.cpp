@@ -94,10 +94,12 @@ public:
     // messages are handled in order, and a page switch shows in the window's children.
     bool Settle() const
     {
+        // Each switch is awaited before the next, so that neither passes unseen.
         ::PostMessageA(m_window, WM_COMMAND, ID_PAGE_SYSTEM, 0);
+        if (!WaitUntil([&] { return ::GetDlgItem(m_window, ID_RECYCLE_BIN) != nullptr; }))
+            return false;
         ::PostMessageA(m_window, WM_COMMAND, ID_PAGE_INTERNET, 0);
-        return WaitUntil([&] { return ::GetDlgItem(m_window, ID_COOKIE_KEEP) != nullptr; }) &&
-               WaitUntil([&] { return ::GetDlgItem(m_window, ID_RECYCLE_BIN) == nullptr; });
+        return WaitUntil([&] { return ::GetDlgItem(m_window, ID_COOKIE_KEEP) != nullptr; });
     }
 
     bool Ended(DWORD ms = kPatience) const { return ::WaitForSingleObject(m_process.Get(), ms) == WAIT_OBJECT_0; }
