@@ -116,24 +116,27 @@ private:
     HWND m_window = nullptr;
 };
 
+struct ProgressListSearch {
+    HWND owner;
+    HWND list;
+};
+
+BOOL CALLBACK FindProgressList(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<ProgressListSearch*>(data);
+    HWND list = ::GetDlgItem(window, IDC_PROGRESS_LIST);
+    if (::GetWindow(window, GW_OWNER) != search->owner || !list)
+        return TRUE;
+    search->list = list;
+    return FALSE;
+}
+
 // The progress window's lines (LB_GETTEXT across processes works only in its wide form
 // under Wine).
 std::vector<std::string> ProgressLines(HWND mainWindow)
 {
-    struct Search {
-        HWND owner;
-        HWND list;
-    } search{mainWindow, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            HWND list = ::GetDlgItem(window, IDC_PROGRESS_LIST);
-            if (::GetWindow(window, GW_OWNER) != s->owner || !list)
-                return TRUE;
-            s->list = list;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ProgressListSearch search{mainWindow, nullptr};
+    ::EnumWindows(FindProgressList, reinterpret_cast<LPARAM>(&search));
     std::vector<std::string> lines;
     if (!search.list)
         return lines;

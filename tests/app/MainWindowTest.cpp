@@ -135,19 +135,19 @@ TEST_F(MainWindowTest, CleanNowCleansWhatIsTickedEvenBeforeThePageIsCommitted)
 
 HWND g_keepListDialog = nullptr;
 
+BOOL CALLBACK CloseIfKeepListDialog(HWND window, LPARAM)
+{
+    if (!::GetDlgItem(window, IDC_KEEP_LIST))
+        return TRUE;
+    g_keepListDialog = window;
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
 // Closes the keep-list dialog once it shows, remembering that it did.
 void CALLBACK CloseKeepListDialog(HWND, UINT, UINT_PTR, DWORD)
 {
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            if (!::GetDlgItem(window, IDC_KEEP_LIST))
-                return TRUE;
-            g_keepListDialog = window;
-            ::PostMessageA(window, WM_CLOSE, 0, 0);
-            return FALSE;
-        },
-        0);
+    ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfKeepListDialog, 0);
 }
 
 TEST_F(MainWindowTest, AltCOpensTheKeepListDialogAndTheWindowHasItsIconToDrag)

@@ -88,8 +88,9 @@ TEST_P(ProtectedFolderTest, IsNeverEmptiedNorSweptAsPartOfAnotherFolder)
     }
     const std::string folder = ShellFolderPath(GetParam().csidl);
     ASSERT_FALSE(folder.empty()) << GetParam().name;
-    if (moved)
+    if (moved) {
         ASSERT_EQ(moved->Path(), folder) << "the shell folder did not move";
+    }
     ASSERT_FALSE(IsLinkEntry(folder)) << folder << " is a link: the case would test the link rule";
     const Canary canary(folder);
     ASSERT_TRUE(canary.Alive()) << "cannot write into " << folder;
