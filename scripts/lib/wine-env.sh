@@ -54,6 +54,10 @@ corvale_env_start() {
     wineserver -w
     echo "$WINEARCH" >"$WINEPREFIX/.corvale-ready"
   fi
+  # Wine's Windows fonts ("MS Sans Serif" is sserife.fon): this Wine looks for them only
+  # in the prefix's Fonts folder, and its wineboot does not put them there, so dialogs
+  # and labels would otherwise be drawn wider, in DejaVu Sans.
+  cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
   rm -f "$WINEPREFIX/dosdevices/z:"
   if [[ -e "$WINEPREFIX/dosdevices/z:" ]]; then
     echo "wine-env: cannot remove the Z: drive of $WINEPREFIX" >&2
