@@ -50,6 +50,14 @@ void CBrowserCloseWatcher::AttachShellWindows()
     (void)point->Advise(static_cast<IDispatch*>(this), &cookie);
 }
 
+CBrowserCloseWatcher::~CBrowserCloseWatcher()
+{
+    // The shell holds the sink through the process-wide link, which is released only
+    // after this object (and the main window around it) is gone, by a call during which
+    // events can still come in: from now on they are refused, never delivered.
+    (void)::CoDisconnectObject(static_cast<IDispatch*>(this), 0); // nothing to cut unless attached
+}
+
 HRESULT CBrowserCloseWatcher::QueryInterface(REFIID iid, void** object)
 {
     if (!object)

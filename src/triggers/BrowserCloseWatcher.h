@@ -18,7 +18,8 @@ public:
 
     // Reads the option afresh on every event.
     explicit CBrowserCloseWatcher(const CleaningOptions& options) : m_options(options) {}
-    virtual ~CBrowserCloseWatcher() = default;
+    // Cuts the shell's connections to this sink: the link to the collection outlives it.
+    virtual ~CBrowserCloseWatcher();
 
     // Subscribes to the shell's window collection once per process. Every failure is
     // silent and leaves the program without a watcher (Wine offers no connection point).

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <memory>
+
 #include "support/EngineUserState.h"
 #include "triggers/BrowserCloseWatcher.h"
 
@@ -82,6 +84,76 @@ TEST_F(BrowserCloseWatcherTest, AnswersAsTheShellsEventInterfaceAndNothingElse)
     // Under Wine the collection has no connection point: attaching fails silently.
     m_watcher.AttachShellWindows();
     ReleaseShellWindowsLink();
+}
+
+// The shell calls the sink from its own process, through a proxy; one made in another
+// apartment of this process stands in for it.
+struct ShellSide {
+    IStream* stream = nullptr;
+    HANDLE fire = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE fired = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HRESULT results[2] = {E_FAIL, E_FAIL};
+};
+
+DWORD WINAPI CallSinkTwice(void* param)
+{
+    auto* side = static_cast<ShellSide*>(param);
+    (void)::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    IDispatch* sink = nullptr;
+    if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(side->stream, IID_IDispatch, reinterpret_cast<void**>(&sink)))) {
+        for (HRESULT& result : side->results) {
+            ::WaitForSingleObject(side->fire, INFINITE);
+            DISPPARAMS none{nullptr, nullptr, 0, 0};
+            result = sink->Invoke(CBrowserCloseWatcher::kWindowRegistered, IID_NULL, LOCALE_USER_DEFAULT,
+                                  DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+            ::SetEvent(side->fired);
+        }
+        sink->Release();
+    }
+    ::CoUninitialize();
+    return 0;
+}
+
+// Serves calls into this apartment, as its message loop does, until the handle is set.
+void ServeUntil(HANDLE done)
+{
+    while (::MsgWaitForMultipleObjects(1, &done, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+    }
+}
+
+void FireFromShell(ShellSide& side)
+{
+    ::SetEvent(side.fire);
+    ServeUntil(side.fired);
+}
+
+TEST(BrowserCloseWatcherLife, AnEventAfterTheWatcherWentIsRefusedNotDelivered)
+{
+    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    CleaningOptions options;
+    auto watcher = std::make_unique<CBrowserCloseWatcher>(options);
+    ShellSide side;
+    ASSERT_EQ(::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, static_cast<IDispatch*>(watcher.get()),
+                                                      &side.stream),
+              S_OK);
+    HANDLE shell = ::CreateThread(nullptr, 0, CallSinkTwice, &side, 0, nullptr);
+    FireFromShell(side);
+    watcher.reset();
+    FireFromShell(side);
+    ServeUntil(shell);
+    ::CloseHandle(shell);
+    EXPECT_EQ(side.results[0], S_OK) << "the live sink was not reached";
+    // Windows says the object is disconnected, Wine that the interface is unknown; a
+    // call delivered to the freed object ends in an access violation instead.
+    const HRESULT refused = side.results[1];
+    EXPECT_TRUE(refused == RPC_E_DISCONNECTED || refused == CO_E_OBJNOTCONNECTED ||
+                refused == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF))
+        << "delivered to a watcher that is gone: " << std::hex << refused;
+    ::CloseHandle(side.fire);
+    ::CloseHandle(side.fired);
 }
 
 } // namespace
