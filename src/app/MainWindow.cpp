@@ -185,13 +185,22 @@ void CMainWindow::StartCleaningRun()
 
 void CMainWindow::EnableOwner(bool enable)
 {
-    ::EnableWindow(m_hWnd, enable);
+    // A run gives back the window as it found it: still disabled when a modal dialog or
+    // an outer run holds it.
+    if (!enable) {
+        m_enabledBeforeRuns.push_back(::IsWindowEnabled(m_hWnd) != FALSE);
+        ::EnableWindow(m_hWnd, FALSE);
+    } else if (!m_enabledBeforeRuns.empty()) {
+        if (m_enabledBeforeRuns.back())
+            ::EnableWindow(m_hWnd, TRUE);
+        m_enabledBeforeRuns.pop_back();
+    }
 }
 
 void CMainWindow::ReplaceProgressWindow(int autoCloseFlag, int showProgressFlag)
 {
     m_progress.reset();
-    m_progress = std::make_unique<CProgressWindow>(m_options);
+    m_progress = MakeWnd<CProgressWindow>(m_options);
     m_progress->AutoCloseFlag = autoCloseFlag;
     m_progress->ShowProgressFlag = showProgressFlag;
     if (m_progress->Create(m_hWnd))
@@ -257,6 +266,14 @@ void CMainWindow::OnClose()
         StartCleaningRun();
     if (!m_exitRequested)
         return; // resident in the tray
+    EndProgram();
+}
+
+void CMainWindow::EndProgram()
+{
+    // A dialog, message box or menu open over the window ends as if cancelled, so that
+    // its loop returns and the window's own can end.
+    EndNestedModalLoops();
     FinalClose();
     EndDialog(IDCANCEL);
 }
@@ -274,11 +291,11 @@ void CMainWindow::FinalClose()
 void CMainWindow::SaveOnSessionEnd()
 {
     // Windows ends the process after this message without a WM_CLOSE: the settings of
-    // this session and the system's icon, timers and hot key are dealt with now. The
+    // this session are saved and the program ends now, as it would on "/u". The
     // session's own cleaning already ran when it was queried.
     CommitPage();
     (void)SaveSettings(m_options);
-    FinalClose();
+    EndProgram();
 }
 
 LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
@@ -289,8 +306,11 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
         return 1;
     }
     ShowWindow(SW_SHOWNORMAL);
-    ::SetForegroundWindow(m_hWnd);
-    ::SetFocus(m_hWnd);
+    // A modal window open over this one comes forward with it and keeps the keyboard.
+    HWND front = ::IsWindowEnabled(m_hWnd) ? m_hWnd : ::GetLastActivePopup(m_hWnd);
+    ::SetForegroundWindow(front);
+    if (front == m_hWnd)
+        ::SetFocus(m_hWnd);
     if (m_options.OptionFlags[Option::OnStart] == 1)
         StartCleaningRun();
     return 1;

@@ -16,6 +16,7 @@
 #include "triggers/ScheduleTriggers.h"
 
 #include <memory>
+#include <vector>
 
 namespace corvale {
 
@@ -77,6 +78,7 @@ protected:
 
 private:
     void OnClose();
+    void EndProgram();
     void FinalClose();
     void SaveOnSessionEnd();
     LRESULT OnInstanceRequest(WPARAM wParam);
@@ -100,7 +102,9 @@ private:
     CScheduleTriggers m_schedule;
     COptionPages m_pages;
     CBrowserCloseWatcher m_watcher;
-    std::unique_ptr<CProgressWindow> m_progress;
+    WndPtr<CProgressWindow> m_progress;
+    // Whether the window was enabled when each run in progress disabled it.
+    std::vector<bool> m_enabledBeforeRuns;
     UINT m_taskbarCreated;
 };
 

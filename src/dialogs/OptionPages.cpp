@@ -153,9 +153,11 @@ void COptionPages::Build(int page)
     if (page == kSchedulePage)
         BuildSchedule();
     // A hidden window (closed to the tray, or a scheduled run committing) would be
-    // activated by taking the focus; the dialog gives it to the first option when the
-    // window is shown again.
-    if (!m_options.empty() && ::IsWindowVisible(m_host.PageHostWindow()))
+    // activated by taking the focus, and a disabled one would take it from the modal
+    // dialog over it; the dialog gives it to the first option when the window is shown
+    // or enabled again.
+    HWND host = m_host.PageHostWindow();
+    if (!m_options.empty() && ::IsWindowVisible(host) && ::IsWindowEnabled(host))
         ::SetFocus(*m_options.front().box);
 }
 
@@ -167,7 +169,7 @@ void COptionPages::BuildOptions(int page)
     HFONT font = m_host.ControlFont();
     for (int k = 0; k < layout.optionCount; ++k) {
         const OptionControl& control = layout.options[k];
-        auto option = std::make_unique<COptionCheckBox>();
+        auto option = MakeWnd<COptionCheckBox>();
         const int flag = layout.firstFlag + k;
         // An option that could not be made keeps its flag as it was.
         if (!option->Create(control.text, font, kOptionStyle, control.box, control.label, picture, control.id))
@@ -177,11 +179,11 @@ void COptionPages::BuildOptions(int page)
         if (page != kSchedulePage)
             continue;
         if (k == kIntervalAfterOption) {
-            m_interval = std::make_unique<CEdit>();
+            m_interval = MakeWnd<CEdit>();
             (void)m_interval->Create(kEditStyle, kIntervalRect, picture, kIntervalId); // the commit checks
             m_interval->SetFont(font);
         } else if (k == kHotKeyAfterOption) {
-            m_hotKey = std::make_unique<CHotKeyCtrl>();
+            m_hotKey = MakeWnd<CHotKeyCtrl>();
             (void)m_hotKey->Create(kHotKeyStyle, kHotKeyRect, picture, kHotKeyId); // the commit checks
             m_hotKey->SetFont(font);
         }
@@ -192,11 +194,11 @@ void COptionPages::BuildPushButton(int page)
 {
     HWND host = m_host.PageHostWindow();
     if (page == kInternetPage) {
-        m_pushButton = std::make_unique<CButton>();
+        m_pushButton = MakeWnd<CButton>();
         (void)m_pushButton->Create(kCookieButtonText, kPushButtonStyle, kCookieButtonRect, host, ID_COOKIE_KEEP);
         m_pushButton->SetFont(m_host.ControlFont());
     } else if (page == kSystemPage) {
-        m_pushButton = std::make_unique<CButton>();
+        m_pushButton = MakeWnd<CButton>();
         (void)m_pushButton->Create("", kIconButtonStyle, kRecycleButtonRect, host, ID_RECYCLE_BIN);
         m_pushButton->SetFont(m_host.ControlFont());
         if (!m_recycleIcon)
@@ -214,7 +216,7 @@ void COptionPages::BuildSchedule()
         m_interval->SetText(std::to_string(options.Interval));
     if (m_hotKey)
         m_hotKey->SendMessage(HKM_SETHOTKEY, HotKeyControlWord(options.HotKeyA));
-    m_time = std::make_unique<CMaskedEdit>();
+    m_time = MakeWnd<CMaskedEdit>();
     (void)m_time->Create(kTimeEditStyle, kTimeRect, m_host.PagePicture(), kTimeId); // the commit checks
     m_time->SetFont(m_host.ControlFont());
     m_time->SetMask(kTimeMask, kTimePrompt);

@@ -67,7 +67,7 @@ private:
     void DestroyControls();
 
     struct PageOption {
-        std::unique_ptr<COptionCheckBox> box;
+        WndPtr<COptionCheckBox> box;
         int flag;
     };
 
@@ -76,10 +76,10 @@ private:
     std::vector<PageOption> m_options;
     // Declared before the button that shows it, so it goes after the button.
     IconHandle m_recycleIcon;
-    std::unique_ptr<CButton> m_pushButton;
-    std::unique_ptr<CEdit> m_interval;
-    std::unique_ptr<CHotKeyCtrl> m_hotKey;
-    std::unique_ptr<CMaskedEdit> m_time;
+    WndPtr<CButton> m_pushButton;
+    WndPtr<CEdit> m_interval;
+    WndPtr<CHotKeyCtrl> m_hotKey;
+    WndPtr<CMaskedEdit> m_time;
 };
 
 } // namespace corvale

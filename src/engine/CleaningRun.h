@@ -14,7 +14,8 @@ public:
     // The live record: ShowProgress is read at the start, each flag when its slot comes,
     // CleaningAutoClose at the end; all of them may change while the run pumps.
     virtual const CleaningOptions& Options() const = 0;
-    // Disables the owner while a reporting run is in progress, enables it afterwards.
+    // Disables the owner while a reporting run is in progress; afterwards the owner is as
+    // the run found it (a modal dialog or an outer run may still hold it disabled).
     virtual void EnableOwner(bool enable) = 0;
     // Stores the check boxes of the page on show into the record (and builds it again).
     virtual void CommitPage() = 0;

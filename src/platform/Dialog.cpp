@@ -2,7 +2,30 @@
 
 #include "platform/MessagePump.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace corvale {
+namespace {
+
+// The modal dialogs running on the user-interface thread, innermost last.
+std::vector<CDialog*>& ModalDialogs()
+{
+    static std::vector<CDialog*> dialogs;
+    return dialogs;
+}
+
+BOOL CALLBACK CancelSystemDialog(HWND hwnd, LPARAM)
+{
+    char className[16] = {};
+    ::GetClassNameA(hwnd, className, sizeof className);
+    if (std::strcmp(className, "#32770") == 0 && !CWnd::FromHandle(hwnd) && ::IsWindowVisible(hwnd))
+        ::PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+} // namespace
 
 CDialog::CDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
 
@@ -31,10 +54,13 @@ INT_PTR CDialog::DoModal()
     if (m_continueModal && !(::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE))
         ::ShowWindow(hwnd, SW_SHOWNORMAL);
 
+    ModalDialogs().push_back(this);
     while (m_continueModal && IsAttached()) {
         if (!PumpMessage())
             break; // WM_QUIT, which PumpMessage posted again for the outer loop
     }
+    auto& dialogs = ModalDialogs();
+    dialogs.erase(std::find(dialogs.begin(), dialogs.end(), this));
 
     if (ownerWasEnabled)
         ::EnableWindow(owner, TRUE);
@@ -76,6 +102,20 @@ void CDialog::EndDialog(INT_PTR result)
     } else if (m_hWnd) {
         ShowWindow(SW_HIDE);
     }
+}
+
+void CDialog::EndNestedModalLoops()
+{
+    ::EndMenu();
+    const auto& dialogs = ModalDialogs();
+    const auto self = std::find(dialogs.begin(), dialogs.end(), this);
+    if (self != dialogs.end()) {
+        // A copy, innermost first: a dialog's OnCancel may run code of its own.
+        const std::vector<CDialog*> nested(self + 1, dialogs.end());
+        for (auto it = nested.rbegin(); it != nested.rend(); ++it)
+            (*it)->OnCancel();
+    }
+    ::EnumThreadWindows(::GetCurrentThreadId(), CancelSystemDialog, 0);
 }
 
 bool CDialog::PreTranslateMessage(MSG* msg)

@@ -23,6 +23,11 @@ public:
 
     bool PreTranslateMessage(MSG* msg) override;
 
+    // Ends, as by Cancel, every modal loop running inside this dialog's own: an open
+    // menu, the program's modal dialogs above this one and the system's message boxes.
+    // Each loop returns to its caller as its window goes.
+    void EndNestedModalLoops();
+
 protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

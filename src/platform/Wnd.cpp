@@ -30,6 +30,24 @@ CWnd::~CWnd()
     Detach();
 }
 
+void CWnd::DeleteWhenIdle(CWnd* wnd)
+{
+    if (!wnd)
+        return;
+    if (wnd->m_depth == 0) {
+        delete wnd;
+        return;
+    }
+    wnd->m_deleteWhenIdle = true;
+    // The window goes now: left on screen it would still send its commands.
+    if (wnd->m_hWnd && !wnd->m_windowGone) {
+        if (wnd->m_ownsWindow)
+            ::DestroyWindow(wnd->m_hWnd);
+        else
+            wnd->Detach();
+    }
+}
+
 CWnd* CWnd::FromHandle(HWND hwnd)
 {
     auto& registry = Registry();
@@ -163,6 +181,7 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
     }
 
+    const HWND hwnd = m_hWnd; // a handler may let go of it
     Frame frame{msg, wParam, lParam, false};
     Frame* outer = m_frame;
     m_frame = &frame;
@@ -176,18 +195,22 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     --m_depth;
 
-    if (msg == WM_NCDESTROY) {
+    if (msg == WM_NCDESTROY && m_hWnd == hwnd) {
         // The window's own procedure must see its last message, or it leaks its state.
         if (!frame.defaulted)
-            ::DefSubclassProc(m_hWnd, msg, wParam, lParam);
-        ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+            ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        ::RemoveWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId);
         m_windowGone = true;
     }
     m_frame = outer;
-    if (m_windowGone && m_depth == 0) {
+    if (m_depth > 0)
+        return result;
+    if (m_windowGone) {
         Detach();
         PostNcDestroy();
     }
+    if (m_deleteWhenIdle)
+        delete this; // its owner let go of it while it was busy
     return result;
 }
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace corvale {
 
 class CWnd {
@@ -61,6 +63,11 @@ public:
     // Nesting depth of dispatch into this window (tests and re-entrant handlers).
     int DispatchDepth() const { return m_depth; }
 
+    // Deletes a heap object. One whose window is inside its own dispatch (a button whose
+    // click opened a modal dialog, say) loses its window at once and is deleted when that
+    // dispatch unwinds, so the frames still on the stack never touch freed memory.
+    static void DeleteWhenIdle(CWnd* wnd);
+
 protected:
     // The message map: a switch that forwards to typed handlers and ends in Default().
     virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -92,8 +99,20 @@ private:
 
     bool m_ownsWindow = false;
     bool m_windowGone = false;
+    bool m_deleteWhenIdle = false;
     int m_depth = 0;
     Frame* m_frame = nullptr;
 };
+
+// Owner of a heap window object: what a page or a window rebuilds while its own
+// controls may be inside their dispatch.
+struct WndDeleter {
+    void operator()(CWnd* wnd) const { CWnd::DeleteWhenIdle(wnd); }
+};
+template <typename T> using WndPtr = std::unique_ptr<T, WndDeleter>;
+template <typename T, typename... Args> WndPtr<T> MakeWnd(Args&&... args)
+{
+    return WndPtr<T>(new T(std::forward<Args>(args)...));
+}
 
 } // namespace corvale

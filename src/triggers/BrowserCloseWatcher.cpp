@@ -96,8 +96,7 @@ HRESULT CBrowserCloseWatcher::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count,
     return result;
 }
 
-HRESULT CBrowserCloseWatcher::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                     UINT*)
+HRESULT CBrowserCloseWatcher::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*)
 {
     if (result)
         ::VariantInit(result);

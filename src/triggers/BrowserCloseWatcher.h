@@ -33,8 +33,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                     UINT*) override;
 
 private:
     const CleaningOptions& m_options;

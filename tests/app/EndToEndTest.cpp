@@ -192,7 +192,7 @@ protected:
     Corvale m_corvale;
 };
 
-constexpr DWORD kTempFiles = 1 << 0;   // "Page1": Internet Explorer Temp Files
+constexpr DWORD kTempFiles = 1 << 0;  // "Page1": Internet Explorer Temp Files
 constexpr DWORD kOnShutdown = 1 << 1; // "Page3" bits
 constexpr DWORD kOnStart = 1 << 2;
 constexpr DWORD kOnHotKey = 1 << 5;

@@ -152,6 +152,45 @@ TEST(Wnd, AWindowDestroyedInsideANestedDispatchIsReleasedWhenTheOuterOneReturns)
     EXPECT_EQ(wnd.postNcDestroyCalls, 1);
 }
 
+// A control whose handler makes its owner let go of it, as a page rebuilt while the
+// click on its button runs a modal dialog.
+struct ReleaseSeen {
+    bool windowGoneInHandler = false;
+    bool deleted = false;
+};
+
+class ReleasedInItsHandler : public CStatic {
+public:
+    WndPtr<ReleasedInItsHandler>* owner = nullptr;
+    ReleaseSeen* seen = nullptr;
+    ~ReleasedInItsHandler() override { seen->deleted = true; }
+
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg != kPing)
+            return CStatic::OnMessage(msg, wParam, lParam);
+        HWND hwnd = m_hWnd;
+        owner->reset();
+        seen->windowGoneInHandler = !::IsWindow(hwnd) && !seen->deleted;
+        return Default(); // nothing left to default to, and no harm done
+    }
+};
+
+TEST(Wnd, AnObjectLetGoInsideItsOwnDispatchLosesItsWindowAtOnceAndGoesWhenTheDispatchReturns)
+{
+    ReleaseSeen seen;
+    auto control = MakeWnd<ReleasedInItsHandler>();
+    ASSERT_TRUE(control->Create("", WS_POPUP, kSmall, nullptr, 0));
+    control->owner = &control;
+    control->seen = &seen;
+    HWND hwnd = *control;
+    EXPECT_EQ(::SendMessageA(hwnd, kPing, 0, 0), 0);
+    EXPECT_TRUE(seen.windowGoneInHandler);
+    EXPECT_TRUE(seen.deleted);
+    EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+}
+
 TEST(Wnd, ObjectsThatOwnTheirWindowDestroyItWithThemselves)
 {
     HWND hwnd = nullptr;

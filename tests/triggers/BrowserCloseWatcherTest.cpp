@@ -136,9 +136,9 @@ TEST(BrowserCloseWatcherLife, AnEventAfterTheWatcherWentIsRefusedNotDelivered)
     CleaningOptions options;
     auto watcher = std::make_unique<CBrowserCloseWatcher>(options);
     ShellSide side;
-    ASSERT_EQ(::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, static_cast<IDispatch*>(watcher.get()),
-                                                      &side.stream),
-              S_OK);
+    ASSERT_EQ(
+        ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, static_cast<IDispatch*>(watcher.get()), &side.stream),
+        S_OK);
     HANDLE shell = ::CreateThread(nullptr, 0, CallSinkTwice, &side, 0, nullptr);
     FireFromShell(side);
     watcher.reset();

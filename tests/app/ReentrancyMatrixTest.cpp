@@ -1,0 +1,415 @@
+// Whatever happens while one of the program's windows is open: each trigger, a second
+// start, "/u", the end of the session, Explorer's restart, a browser window closing and
+// WM_CLOSE, delivered as the platform delivers them (posted, or sent from another
+// thread) into each nested loop the user can open. The main window runs modally as in
+// the program; a script of steps runs inside whatever loop is current, through posted
+// messages to a window of its own.
+#include "app/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <resource.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <functional>
+
+#include "dialogs/DialogTesting.h"
+#include "engine/CookieKeepList.h"
+#include "engine/ProgressLines.h"
+#include "settings/SettingsStore.h"
+#include "support/EngineUserState.h"
+#include "support/GdiCount.h"
+
+namespace corvale {
+namespace {
+
+using namespace test;
+
+enum class State { KeepListByClick, KeepListByAltC, About, NothingSelected, Run, TrayMenu, Hidden };
+enum class Event { Interval, Daily, HotKey, SecondStart, Unload, SessionEnd, TaskbarCreated, Revoked, Close };
+
+constexpr DWORD kPage1 = 1 << Option::IeTempFilesOnClose;
+constexpr int kAddressBarBox = 13, kOnCloseBox = 15; // the Internet page's boxes
+constexpr UINT kAdvance = WM_APP, kRevoke = WM_APP + 1, kRetryTimer = 1;
+
+// The program's window, counting its runs (every run reports).
+class CountingMainWindow : public CMainWindow {
+public:
+    CountingMainWindow() : CMainWindow(false) {}
+    int started = 0, done = 0;
+    void ReplaceProgressWindow(int autoClose, int showProgress) override
+    {
+        ++started;
+        CMainWindow::ReplaceProgressWindow(autoClose, showProgress);
+    }
+    void AddProgressLine(const char* line) override
+    {
+        done += std::strcmp(line, kCleaningDoneLine) == 0;
+        CMainWindow::AddProgressLine(line);
+    }
+};
+
+struct Cell {
+    State state;
+    Event event;
+};
+
+BOOL CALLBACK CheckControl(HWND hwnd, LPARAM orphans)
+{
+    *reinterpret_cast<int*>(orphans) += CWnd::FromHandle(hwnd) == nullptr;
+    return TRUE;
+}
+
+// What the user saved before this start: every schedule option, cleaning when a browser
+// window closes, the daily time this minute, and one kept cookie.
+struct SavedChoices {
+    SavedChoices()
+    {
+        // The daily tick cleans only in its minute, which must outlast the test.
+        for (SYSTEMTIME now{}; ::GetLocalTime(&now), now.wSecond > 50 || (now.wHour == 0 && now.wMinute == 0);)
+            ::Sleep(500);
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKeyPath);
+        SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page1", kPage1);
+        SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page3", 0x7F);
+        SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Time", now.wHour * 60u + now.wMinute);
+        SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Interval", 10);
+        SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "HotKeyA", 0x20066);
+        SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "ShowProgress", 1);
+        WriteFileBytes(CookieKeepList().Path(), "kept\n");
+    }
+};
+
+class ReentrancyMatrix : public ::testing::TestWithParam<Cell> {
+protected:
+    ReentrancyMatrix()
+    {
+        m_helper = ::CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ::SetWindowSubclass(m_helper, HelperProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~ReentrancyMatrix() override { ::DestroyWindow(m_helper); }
+
+    static LRESULT CALLBACK HelperProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
+    {
+        auto* test = reinterpret_cast<ReentrancyMatrix*>(self);
+        if (msg == kAdvance || (msg == WM_TIMER && wParam == kRetryTimer)) {
+            ::KillTimer(hwnd, kRetryTimer);
+            test->Advance();
+            return 0;
+        }
+        if (msg == kRevoke) {
+            VARIANT cookie{};
+            cookie.vt = VT_I4;
+            DISPPARAMS params{&cookie, nullptr, 1, 0};
+            test->m_window.AutomationInterface()->Invoke(CBrowserCloseWatcher::kWindowRevoked, IID_NULL, 0,
+                                                         DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+            return 0;
+        }
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+
+    // Runs the step due; a step that is not ready yet is tried again when the queue is empty.
+    void Advance()
+    {
+        if (m_step >= m_steps.size() || m_ended)
+            return;
+        if (!m_steps[m_step]()) {
+            if (::GetTickCount() - m_stepStart > 10000) {
+                ADD_FAILURE() << "step " << m_step << " never became ready";
+                m_step = m_steps.size() - 1; // straight to the unload
+            }
+            ::SetTimer(m_helper, kRetryTimer, 10, nullptr);
+            return;
+        }
+        ++m_step;
+        m_stepStart = ::GetTickCount();
+        ::PostMessageA(m_helper, kAdvance, 0, 0);
+    }
+
+    HWND Main() const { return m_window.GetSafeHwnd(); }
+    State TheState() const { return GetParam().state; }
+    bool ModalDialogState() const { return TheState() <= State::About; }
+    int RunsInProgress() const { return m_window.started - m_window.done; }
+    DWORD SavedPage1() const { return GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page1").value_or(0xDEAD); }
+    HWND Box(int id) { return ::GetDlgItem(m_window.PagePicture(), id); }
+    NOTIFYICONDATAA TrayIcon() const
+    {
+        NOTIFYICONDATAA icon{};
+        icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        icon.hWnd = Main();
+        icon.uID = CTrayIcon::kId;
+        return icon;
+    }
+
+    // The window of the state, while it is open.
+    HWND StateWindow() const
+    {
+        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            char cls[16] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (::GetWindowThreadProcessId(w, nullptr) != ::GetCurrentThreadId() || !::IsWindowVisible(w))
+                continue;
+            const bool found[] = {::GetDlgItem(w, IDC_KEEP_LIST) != nullptr,
+                                  ::GetDlgItem(w, IDC_KEEP_LIST) != nullptr,
+                                  ::GetDlgItem(w, IDC_ABOUT_HTML) != nullptr,
+                                  !std::strcmp(cls, "#32770") && !CWnd::FromHandle(w),
+                                  false,
+                                  !std::strcmp(cls, "#32768"),
+                                  false};
+            if (found[static_cast<int>(TheState())])
+                return w;
+        }
+        return nullptr;
+    }
+    bool InState() const
+    {
+        if (TheState() == State::Run)
+            return RunsInProgress() == 1;
+        if (TheState() == State::Hidden)
+            return !::IsWindowVisible(Main()) && RunsInProgress() == 0;
+        return StateWindow() && RunsInProgress() == 0;
+    }
+
+    bool StateClosed() const
+    {
+        const bool away = TheState() == State::Hidden ? ::IsWindowVisible(Main()) != FALSE
+                                                      : TheState() == State::Run || !StateWindow();
+        return away && RunsInProgress() == 0;
+    }
+    bool Ends() const { return GetParam().event == Event::Unload || GetParam().event == Event::SessionEnd; }
+    bool Saves() const { return Ends() || GetParam().event == Event::Close; }
+    int RunsAsked() const
+    {
+        const Event e = GetParam().event;
+        return (e != Event::TaskbarCreated && e != Event::Revoked) +
+               (TheState() == State::Run || TheState() == State::Hidden);
+    }
+
+    static DWORD WINAPI SendFromOutside(void* param)
+    {
+        auto* test = static_cast<ReentrancyMatrix*>(param);
+        const Event e = test->m_sending;
+        DWORD_PTR answer = 0;
+        if (e == Event::SessionEnd) {
+            ::SendMessageTimeoutA(test->m_hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 0, 20000, &answer);
+            ::SendMessageTimeoutA(test->m_hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, 0, 20000, &answer);
+        } else {
+            ::SendMessageTimeoutA(test->m_hwnd, UM_INSTANCE_REQUEST, e == Event::Unload, 0, 0, 20000, &answer);
+        }
+        return 0;
+    }
+    // Sent from another thread, as a second start and Windows send them; served by the
+    // loop now running once it is pending.
+    void Send(Event e)
+    {
+        m_sending = e;
+        m_hwnd = Main();
+        m_sender.Reset(::CreateThread(nullptr, 0, SendFromOutside, this, 0, nullptr));
+        while (!(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) &&
+               ::WaitForSingleObject(m_sender.Get(), 1) == WAIT_TIMEOUT) {
+        }
+    }
+
+    void Deliver(Event event)
+    {
+        NOTIFYICONDATAA icon = TrayIcon();
+        switch (event) {
+        case Event::Interval: ::PostMessageA(Main(), WM_TIMER, CScheduleTriggers::kIntervalTimer, 0); break;
+        case Event::Daily: ::PostMessageA(Main(), WM_TIMER, CScheduleTriggers::kDailyTimer, 0); break;
+        case Event::HotKey: ::PostMessageA(Main(), WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL, VK_NUMPAD6)); break;
+        case Event::TaskbarCreated:
+            ::Shell_NotifyIconA(NIM_DELETE, &icon); // Explorer restarted and lost every icon
+            ::PostMessageA(Main(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            break;
+        case Event::Revoked: ::PostMessageA(m_helper, kRevoke, 0, 0); break;
+        case Event::Close: ::PostMessageA(Main(), WM_CLOSE, 0, 0); break;
+        default: Send(event); break;
+        }
+    }
+
+    void Open()
+    {
+        switch (TheState()) {
+        case State::KeepListByClick:
+            ::PostMessageA(m_window.GetDlgItem(ID_COOKIE_KEEP), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            ::PostMessageA(m_window.GetDlgItem(ID_COOKIE_KEEP), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            break;
+        case State::KeepListByAltC: ::PostMessageA(Main(), WM_SYSKEYDOWN, 'C', 0x20000000); break;
+        case State::About: ::PostMessageA(Main(), WM_COMMAND, ID_ABOUT, 0); break;
+        case State::NothingSelected:
+        case State::Run: ::PostMessageA(Main(), WM_COMMAND, ID_CLEAN_NOW, 0); break;
+        case State::TrayMenu: ::PostMessageA(Main(), CTrayIcon::kCallbackMessage, 0, WM_RBUTTONDOWN); break;
+        case State::Hidden: ::PostMessageA(Main(), WM_CLOSE, 0, 0); break;
+        }
+    }
+
+    // The user's choice in the keep-list dialog, never saved: every kept name goes left.
+    void ChooseInDialog()
+    {
+        if (ModalDialogState())
+            ::PostMessageA(StateWindow(), WM_COMMAND, IDC_MOVE_ALL_LEFT, 0);
+    }
+
+    void Close()
+    {
+        switch (TheState()) {
+        case State::NothingSelected: ::PostMessageA(StateWindow(), WM_COMMAND, IDOK, 0); break;
+        case State::TrayMenu: ::EndMenu(); break;
+        case State::Run: break;
+        case State::Hidden: ::PostMessageA(Main(), WM_COMMAND, ID_OPEN, 0); break;
+        default: ::PostMessageA(StateWindow(), WM_COMMAND, IDCANCEL, 0); break;
+        }
+    }
+
+    void CheckPageControls()
+    {
+        int orphans = 0;
+        ::EnumChildWindows(Main(), CheckControl, reinterpret_cast<LPARAM>(&orphans));
+        EXPECT_EQ(orphans, 0) << "windows of the page no object holds";
+        EXPECT_EQ(m_window.GetDlgItem(ID_COOKIE_KEEP) != nullptr, m_window.CurrentPage() == 0);
+    }
+
+    // Opens the state, delivers the event in it and closes the state. The first pass only
+    // fills what a first opening caches (with a tick in place of an event that ends the
+    // program); the second one counts.
+    void AddPass(bool counted)
+    {
+        const Event event = counted || !Ends() ? GetParam().event : Event::Interval;
+        m_steps.push_back([=] {
+            if (!StateClosed())
+                return false;
+            if (counted) {
+                m_trace = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
+                m_counts = test::Box(0, 0, CountGdiObjects(), CountThreadWindows());
+                m_runsBefore = m_window.done;
+            }
+            Open();
+            return true;
+        });
+        m_steps.push_back([=] {
+            if (!InState())
+                return false;
+            ChooseInDialog();
+            m_savedBefore = SavedPage1();
+            Deliver(event);
+            return true;
+        });
+        m_steps.push_back([=] {
+            if (m_sender && ::WaitForSingleObject(m_sender.Get(), 0) == WAIT_TIMEOUT)
+                return false;
+            if (counted && Ends())
+                return m_ended = true;
+            if (RunsInProgress() > (TheState() == State::Run))
+                return false;
+            if (counted)
+                CheckAfterEvent();
+            Close();
+            return true;
+        });
+    }
+
+    void CheckAfterEvent()
+    {
+        if (ModalDialogState()) {
+            EXPECT_FALSE(::IsWindowEnabled(Main())) << "enabled under its modal dialog";
+            EXPECT_EQ(::SendMessageA(::GetDlgItem(StateWindow(), IDC_KEEP_LIST), LB_GETCOUNT, 0, 0), 0)
+                << "the dialog lost the user's choice";
+        }
+        if (GetParam().event == Event::SecondStart) {
+            EXPECT_TRUE(::IsWindowVisible(Main())) << "a second start left the window hidden";
+        }
+        EXPECT_EQ(SavedPage1(), Saves() ? PageOneChosen() : m_savedBefore);
+        NOTIFYICONDATAA icon = TrayIcon();
+        EXPECT_TRUE(::Shell_NotifyIconA(NIM_MODIFY, &icon)) << "no icon in the notification area";
+    }
+
+    // What the user changed on the page and never saved: one tick more, or, for the
+    // message box, the one tick there was taken away.
+    DWORD PageOneChosen() const
+    {
+        return TheState() == State::NothingSelected ? 0 : kPage1 | 1 << Option::IeAddressBar;
+    }
+
+    void Play()
+    {
+        const bool tick = TheState() != State::NothingSelected;
+        std::string keepList;
+        m_steps.push_back([&] {
+            if (m_window.done < 1 || RunsInProgress() != 0)
+                return false; // the start-up run first
+            ::SendMessageA(Box(kAddressBarBox), BM_SETCHECK, tick, 0);
+            ::SendMessageA(Box(kOnCloseBox), BM_SETCHECK, tick, 0);
+            keepList = ReadFileBytes(CookieKeepList().Path()).value_or("");
+            return true;
+        });
+        AddPass(false);
+        AddPass(true);
+        m_steps.push_back([&] {
+            if (!StateClosed())
+                return false;
+            EXPECT_EQ(test::Box(0, 0, CountGdiObjects(), CountThreadWindows()), m_counts) << "GDI objects, windows";
+            EXPECT_TRUE(::IsWindowEnabled(Main()));
+            CheckPageControls();
+            Send(Event::Unload);
+            return true;
+        });
+        const int windowsBefore = CountThreadWindows();
+        ::PostMessageA(m_helper, kAdvance, 0, 0);
+        m_stepStart = ::GetTickCount();
+        EXPECT_EQ(m_window.DoModal(), IDCANCEL);
+
+        EXPECT_EQ(m_window.done - m_runsBefore, RunsAsked() + !Ends()) << "runs (the last one closing)";
+        EXPECT_EQ(m_window.started, m_window.done);
+        EXPECT_EQ(ReadFileBytes(CookieKeepList().Path()).value_or(""), keepList) << "the keep-list was written";
+        EXPECT_EQ(PathExists(m_trace), GetParam().event != Event::Revoked || !tick);
+        EXPECT_EQ(SavedPage1(), PageOneChosen()) << "the settings of the session were not saved";
+        EXPECT_EQ(CountThreadWindows(), windowsBefore) << "windows left after the end";
+    }
+
+    ScopedKeyRestore m_settings{HKEY_CURRENT_USER, kSettingsKeyPath};
+    ScratchUserState m_state;
+    ScopedUrlCacheRestore m_cache;
+    SavedChoices m_choices;
+    CountingMainWindow m_window;
+    HWND m_helper = nullptr;
+    std::vector<std::function<bool()>> m_steps;
+    size_t m_step = 0;
+    DWORD m_stepStart = 0;
+    bool m_ended = false;
+    int m_runsBefore = 0;
+    DWORD m_savedBefore = 0;
+    std::string m_counts, m_trace;
+    Event m_sending = Event::Unload;
+    HWND m_hwnd = nullptr;
+    KernelHandle m_sender;
+};
+
+TEST_P(ReentrancyMatrix, TheProgramAnswersEveryEventAndEndsClean)
+{
+    Play();
+}
+
+const char* const kStateNames[] = {"KeepListByClick", "KeepListByAltC", "About", "NothingSelected", "Run",
+                                   "TrayMenu",        "Hidden"};
+const char* const kEventNames[] = {"Interval",   "Daily",          "HotKey",  "SecondStart", "Unload",
+                                   "SessionEnd", "TaskbarCreated", "Revoked", "Close"};
+
+std::vector<Cell> AllCells()
+{
+    std::vector<Cell> cells;
+    for (int s = 0; s < 7; ++s)
+        for (int e = 0; e < 9; ++e)
+            cells.push_back({static_cast<State>(s), static_cast<Event>(e)});
+    return cells;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, ReentrancyMatrix, ::testing::ValuesIn(AllCells()),
+                         [](const ::testing::TestParamInfo<Cell>& info) {
+                             return std::string(kStateNames[static_cast<int>(info.param.state)]) + "_" +
+                                    kEventNames[static_cast<int>(info.param.event)];
+                         });
+
+} // namespace
+} // namespace corvale
