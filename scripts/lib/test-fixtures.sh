@@ -23,6 +23,11 @@ ln -s ../link-target "$fixtures/moved-target/inner-link"
 ln -s ../users "$fixtures/users-alias"
 ln -s ../windows "$fixtures/windows-link"
 ln -sfn ../drive_c "$WINEPREFIX/dosdevices/y:"
+# A folder named through two links: chain\l1\b\l2\p is really chain\far\p, and chain\l1\b
+# on the way there is really chain\real\x\b.
+mkdir -p "$fixtures/chain/real/x/b" "$fixtures/chain/far/p"
+ln -s real/x "$fixtures/chain/l1"
+ln -s ../../../far "$fixtures/chain/real/x/b/l2"
 # A link to user data inside every folder a run sweeps, the fixed ones included.
 for folder in Cache Cookies Recent NetHood Temp; do
   mkdir -p "$fixtures/swept/$folder"

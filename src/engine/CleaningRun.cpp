@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/ProgressLines.h"
+#include "engine/ProtectedSet.h"
 
 namespace corvale {
 
@@ -24,6 +25,9 @@ void StartCleaningRun(ICleaningRunOwner& owner, const TaskSlots& slots)
 
     owner.CommitPage();
 
+    // The protected folders are resolved once for all the run's sweeps, when the first
+    // needs them; a run started while this one pumps resolves its own.
+    const CProtectedSetScope protectedSet;
     for (const TaskSlot& slot : slots) {
         owner.PumpPendingMessages();
         const int flag = owner.Options().OptionFlags[slot.option];

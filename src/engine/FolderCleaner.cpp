@@ -4,13 +4,13 @@
 
 #include <cstring>
 #include <optional>
-#include <vector>
 
 #include "engine/CookieKeepList.h"
 #include "engine/CookieRules.h"
 #include "engine/FolderIdentity.h"
 #include "engine/PathRules.h"
 #include "engine/ProtectedFolders.h"
+#include "engine/ProtectedSet.h"
 #include "platform/Handle.h"
 
 namespace corvale {
@@ -70,41 +70,31 @@ template <typename Visit> void ForEachEntry(const std::string& folder, const std
     } while (::FindNextFileA(find.Get(), &entry));
 }
 
-// Whether the folder itself is a link, to be cleaned only where it leads. The
-// search reports the link's own attributes where GetFileAttributesA (on Wine) reports
-// its target's.
-bool IsLinkFolder(const std::string& path, const std::string& key)
+// The attributes of the folder's own entry as the search reports them: a link's own,
+// where GetFileAttributesA (on Wine) reports its target's. A volume root has no entry
+// and is a plain folder; nothing when there is no such entry.
+std::optional<DWORD> FolderEntryAttributes(const std::string& path, const std::string& key)
 {
     if (IsVolumeRoot(key))
-        return false;
+        return FILE_ATTRIBUTE_DIRECTORY;
     std::string entry = path;
     while (entry.size() > 3 && entry.back() == '\\')
         entry.pop_back();
     WIN32_FIND_DATAA data{};
     FindHandle find(::FindFirstFileA(entry.c_str(), &data));
-    return find && IsLink(data.dwFileAttributes);
+    if (!find)
+        return std::nullopt;
+    return data.dwFileAttributes;
 }
 
-// The protected folders of one operation, by name and by identity, asked of the system
-// once and only when first needed: a masked sweep that matches nothing never needs them.
-class ProtectedSet {
-public:
-    // Whether a sweep may enter the folder: by name first, the cheap refusal, then by
-    // identity, which no second name for a folder escapes.
-    bool MayEnter(const std::string& path, const std::string& key)
-    {
-        if (!m_identities) {
-            const std::vector<std::string> folders = ProtectedFolders();
-            m_keys = ProtectedFolderKeys(folders);
-            m_identities.emplace(folders);
-        }
-        return MayEnterFolder(key, m_keys) && m_identities->MayEnter(path);
-    }
-
-private:
-    std::vector<std::string> m_keys;
-    std::optional<CProtectedIdentities> m_identities;
-};
+// The protected set of the cleaning run in progress on this thread, or else one of the
+// operation's own.
+CProtectedSet& ProtectedSetOf(std::optional<CProtectedSet>& own)
+{
+    if (CProtectedSet* run = CProtectedSetScope::Current())
+        return *run;
+    return own.emplace();
+}
 
 // The folder an operation cleans, with its comparison key.
 struct CleanableFolder {
@@ -113,25 +103,30 @@ struct CleanableFolder {
 };
 
 // The folder an operation may clean, or nothing: the path must be absolute (an empty or
-// relative one would make the search start at the current drive or folder). A folder
+// relative one would make the search start at the current drive or folder) and name a
+// folder that is there. A folder
 // that is itself a link (TEMP or the cache moved elsewhere) is cleaned where the link
 // leads, never through it. An operation that can take every entry of the folder also
 // refuses volume roots and the protected folders; a masked sweep keeps to matching
 // entries and may work on a drive root.
 std::optional<CleanableFolder> FindCleanableFolder(const std::string& folder, bool takesEverything,
-                                                   ProtectedSet& protectedSet)
+                                                   CProtectedSet& protectedSet)
 {
     if (!IsAbsoluteFolderPath(folder))
         return std::nullopt;
     CleanableFolder cleanable{folder, ResolvedFolderKey(folder)};
-    if (!cleanable.key.empty() && IsLinkFolder(cleanable.path, cleanable.key)) {
-        cleanable.path = FinalFolderPath(folder);
-        cleanable.key = ResolvedFolderKey(cleanable.path);
-        if (!cleanable.key.empty() && IsLinkFolder(cleanable.path, cleanable.key))
-            return std::nullopt;
-    }
     if (cleanable.key.empty())
         return std::nullopt;
+    std::optional<DWORD> attributes = FolderEntryAttributes(cleanable.path, cleanable.key);
+    if (attributes && IsLink(*attributes)) {
+        cleanable.path = FinalFolderPath(folder);
+        cleanable.key = ResolvedFolderKey(cleanable.path);
+        attributes = cleanable.key.empty() ? std::nullopt : FolderEntryAttributes(cleanable.path, cleanable.key);
+        if (attributes && IsLink(*attributes))
+            return std::nullopt;
+    }
+    if (!attributes || !IsFolder(*attributes))
+        return std::nullopt; // nothing there to clean
     if (takesEverything && (IsVolumeRoot(cleanable.key) || !protectedSet.MayEnter(cleanable.path, cleanable.key)))
         return std::nullopt;
     return cleanable;
@@ -139,47 +134,50 @@ std::optional<CleanableFolder> FindCleanableFolder(const std::string& folder, bo
 
 class TreeSweep {
 public:
-    explicit TreeSweep(ProtectedSet& protectedSet) : m_protected(protectedSet) {}
+    explicit TreeSweep(CProtectedSet& protectedSet) : m_protected(protectedSet) {}
 
     // Depth first: a folder's contents go before the folder, and an attribute reset,
-    // where one is needed, comes before its delete.
-    void Sweep(const std::string& folder, const std::string& folderKey, const std::string& mask)
+    // where one is needed, comes before its delete. passed: the folder itself passed the
+    // protected set's checks (a masked sweep's top did not need to).
+    void Sweep(const std::string& folder, const std::string& folderKey, const std::string& mask, bool passed)
     {
         ForEachEntry(folder, mask.empty() ? kAllEntries : mask,
                      [&](const WIN32_FIND_DATAA& entry, const std::string& path) {
                          if (IsFolder(entry.dwFileAttributes))
-                             SweepFolder(path, JoinPath(folderKey, entry.cFileName), entry.dwFileAttributes);
+                             SweepFolder(path, JoinPath(folderKey, entry.cFileName), entry.dwFileAttributes, passed);
                          else
                              DeleteClearingAttributes(::DeleteFileA, path, entry.dwFileAttributes);
                      });
     }
 
 private:
-    void SweepFolder(const std::string& path, const std::string& joinedKey, DWORD attributes)
+    void SweepFolder(const std::string& path, const std::string& joinedKey, DWORD attributes, bool insidePassed)
     {
         const std::string key = FolderComparisonKey(joinedKey);
-        if (!m_protected.MayEnter(path, key))
+        if (!m_protected.MayEnter(path, key, insidePassed))
             return;
-        Sweep(path, key, std::string());
+        Sweep(path, key, std::string(), true);
         DeleteClearingAttributes(::RemoveDirectoryA, path, attributes);
     }
 
-    ProtectedSet& m_protected;
+    CProtectedSet& m_protected;
 };
 
 } // namespace
 
 void CFolderCleaner::SweepTree(const std::string& relative, const std::string& mask) const
 {
-    ProtectedSet protectedSet;
+    std::optional<CProtectedSet> own;
+    CProtectedSet& protectedSet = ProtectedSetOf(own);
     const std::string top = relative.empty() ? m_path : JoinPath(m_path, relative);
     if (const std::optional<CleanableFolder> folder = FindCleanableFolder(top, mask.empty(), protectedSet))
-        TreeSweep(protectedSet).Sweep(folder->path, folder->key, mask);
+        TreeSweep(protectedSet).Sweep(folder->path, folder->key, mask, mask.empty());
 }
 
 void CFolderCleaner::DeleteMatchingFiles(const std::string& mask) const
 {
-    ProtectedSet protectedSet;
+    std::optional<CProtectedSet> own;
+    CProtectedSet& protectedSet = ProtectedSetOf(own);
     const std::optional<CleanableFolder> folder = FindCleanableFolder(m_path, true, protectedSet);
     if (!folder)
         return;
@@ -192,7 +190,8 @@ void CFolderCleaner::DeleteMatchingFiles(const std::string& mask) const
 void CFolderCleaner::DeleteCookieFiles() const
 {
     const std::optional<std::string> keepText = CookieKeepList().LoadText();
-    ProtectedSet protectedSet;
+    std::optional<CProtectedSet> own;
+    CProtectedSet& protectedSet = ProtectedSetOf(own);
     const std::optional<CleanableFolder> folder = FindCleanableFolder(m_path, true, protectedSet);
     if (!folder)
         return;

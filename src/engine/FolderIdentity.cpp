@@ -1,5 +1,7 @@
 #include "engine/FolderIdentity.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 
 #include "engine/PathRules.h"
@@ -28,11 +30,8 @@ std::optional<std::string> ParentFolder(const std::string& key)
     return parent.size() == 2 ? parent + "\\" : parent; // "C:" is the drive's current folder
 }
 
-} // namespace
-
-std::optional<FolderIdentity> IdentityOfFolder(const std::string& path)
+std::optional<FolderIdentity> IdentityOf(const FileHandle& folder)
 {
-    const FileHandle folder = OpenFolder(path);
     BY_HANDLE_FILE_INFORMATION info{};
     if (!folder || !::GetFileInformationByHandle(folder.Get(), &info) ||
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -40,9 +39,18 @@ std::optional<FolderIdentity> IdentityOfFolder(const std::string& path)
     return FolderIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
-std::string FinalFolderPath(const std::string& path)
+// The file index alone; nothing when the file system does not give it.
+std::optional<ULONGLONG> IndexOf(const FileHandle& folder)
 {
-    const FileHandle folder = OpenFolder(path);
+    IO_STATUS_BLOCK status{};
+    FILE_INTERNAL_INFORMATION info{};
+    if (!folder || ::NtQueryInformationFile(folder.Get(), &status, &info, sizeof(info), FileInternalInformation) < 0)
+        return std::nullopt;
+    return static_cast<ULONGLONG>(info.IndexNumber.QuadPart);
+}
+
+std::string FinalPathOf(const FileHandle& folder)
+{
     char final[MAX_PATH] = {};
     const DWORD length = folder ? ::GetFinalPathNameByHandleA(folder.Get(), final, MAX_PATH, FILE_NAME_NORMALIZED) : 0;
     if (length == 0 || length >= MAX_PATH)
@@ -57,21 +65,39 @@ std::string FinalFolderPath(const std::string& path)
     return IsAbsoluteFolderPath(named) ? named : std::string();
 }
 
+} // namespace
+
+std::string FinalFolderPath(const std::string& path)
+{
+    return FinalPathOf(OpenFolder(path));
+}
+
 CProtectedIdentities::CProtectedIdentities(const std::vector<std::string>& folders)
 {
     // The protected folders share most of their parents: each is opened once.
     std::vector<std::string> seen;
-    for (const std::string& folder : folders) {
+    for (const std::string& folder : folders)
         AddWithParents(folder, seen);
-        // A protected folder that is a link protects where it leads, and what lies above.
-        AddWithParents(FinalFolderPath(folder), seen);
-    }
 }
 
 bool CProtectedIdentities::MayEnter(const std::string& path) const
 {
-    const std::optional<FolderIdentity> identity = IdentityOfFolder(path);
-    return identity && std::find(m_identities.begin(), m_identities.end(), *identity) == m_identities.end();
+    const FileHandle folder = OpenFolder(path);
+    if (!folder)
+        return false;
+    const std::optional<ULONGLONG> index = IndexOf(folder);
+    for (const Member& member : m_members) {
+        if (index && member.index && *index != *member.index)
+            continue; // another folder, without asking the volume
+        // The same index (or one unknown): the whole identities decide, and a member
+        // that is no longer the folder it was, or cannot be asked, refuses.
+        const FileHandle memberFolder = OpenFolder(member.path);
+        const std::optional<FolderIdentity> identity = IdentityOf(folder);
+        const std::optional<FolderIdentity> memberIdentity = IdentityOf(memberFolder);
+        if (!identity || !memberIdentity || *identity == *memberIdentity || IndexOf(memberFolder) != member.index)
+            return false;
+    }
+    return true;
 }
 
 void CProtectedIdentities::AddWithParents(const std::string& path, std::vector<std::string>& seen)
@@ -81,9 +107,14 @@ void CProtectedIdentities::AddWithParents(const std::string& path, std::vector<s
          folder && !folder->empty() && std::find(seen.begin(), seen.end(), *folder) == seen.end();
          folder = ParentFolder(*folder)) {
         seen.push_back(*folder);
-        const std::optional<FolderIdentity> identity = IdentityOfFolder(*folder);
-        if (identity && std::find(m_identities.begin(), m_identities.end(), *identity) == m_identities.end())
-            m_identities.push_back(*identity);
+        const FileHandle handle = OpenFolder(*folder);
+        if (!handle)
+            continue;
+        m_members.push_back(Member{IndexOf(handle), *folder});
+        // Reached through a link, the folder also has the parents of where it really is:
+        // every folder in the set has its real parent in the set too, which is what lets
+        // a sweep check a folder found inside a passed one by name alone.
+        AddWithParents(FinalPathOf(handle), seen);
     }
 }
 

@@ -23,16 +23,13 @@ struct FolderIdentity {
     }
 };
 
-// The identity of the folder a path reaches, links followed; nothing when it cannot be
-// opened.
-std::optional<FolderIdentity> IdentityOfFolder(const std::string& path);
-
 // The drive-letter or share path of the folder a path reaches with every link resolved;
 // empty when the system cannot name it so (a link out of every drive).
 std::string FinalFolderPath(const std::string& path);
 
 // The protected folders and every folder above them, by identity: the folders a sweep
-// may neither empty nor enter. Resolved once, when made.
+// may neither empty nor enter. A folder reached through a link brings the folders above
+// where it really is as well. Resolved once, when made.
 class CProtectedIdentities {
 public:
     explicit CProtectedIdentities(const std::vector<std::string>& folders);
@@ -42,9 +39,17 @@ public:
     bool MayEnter(const std::string& path) const;
 
 private:
+    // A folder of the set by its file index, which the file system answers at once, and
+    // its path: its whole identity asks the volume for its serial number, which costs
+    // as much as the rest, so it is asked only where two indexes match.
+    struct Member {
+        std::optional<ULONGLONG> index;
+        std::string path;
+    };
+
     void AddWithParents(const std::string& path, std::vector<std::string>& seen);
 
-    std::vector<FolderIdentity> m_identities;
+    std::vector<Member> m_members;
 };
 
 } // namespace corvale

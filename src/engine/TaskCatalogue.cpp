@@ -115,6 +115,8 @@ void CleanScandiskFiles()
     ::SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         const CFolderCleaner root(std::string{letter, ':', '\\'});
+        if (::GetDriveTypeA(root.Path().c_str()) == DRIVE_NO_ROOT_DIR)
+            continue; // no such drive: nothing to search
         root.SweepTree(std::string(), "FOUND.*");
         root.SweepTree(std::string(), "FILE*.CHK");
     }

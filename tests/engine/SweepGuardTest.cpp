@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/FolderCleaner.h"
+#include "engine/ProtectedSet.h"
 #include "support/EngineScratch.h"
 
 namespace corvale {
@@ -204,6 +205,57 @@ TEST(DeviceNamespaceTest, IsNeverSwept)
     CFolderCleaner("\\\\?\\" + folder.Path()).SweepTree("", "");
     CFolderCleaner("\\\\.\\" + folder.Path()).SweepTree("", "");
     EXPECT_TRUE(folder.Exists("a.txt"));
+}
+
+// A run resolves the protected folders once, so a folder that becomes protected after
+// that must be protected in the next run, and in a run started inside it, at once.
+TEST(ProtectedSetScopeTest, EachRunAsksAfreshAndANestedRunLeavesTheOuterOneItsSet)
+{
+    const test::ScratchFolder resolver;
+    const test::ScratchFolder favorites("C:\\");
+    const Canary canary(favorites.Path());
+    std::vector<std::unique_ptr<test::ScopedValueRestore>> restores;
+    for (const char* key : {kUserShellFoldersKey, kShellFoldersKey})
+        restores.push_back(std::make_unique<test::ScopedValueRestore>(HKEY_CURRENT_USER, key, "Favorites"));
+    {
+        const CProtectedSetScope earlierRun;
+        CFolderCleaner(resolver.Path()).SweepTree("", ""); // resolves the set before the move
+    }
+    test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, "Favorites", favorites.Path());
+    ASSERT_EQ(favorites.Path(), ShellFolderPath(CSIDL_FAVORITES));
+    {
+        const CProtectedSetScope outer;
+        CFolderCleaner(resolver.Path()).SweepTree("", "");
+        CProtectedSet* const outerSet = CProtectedSetScope::Current();
+        {
+            const CProtectedSetScope nested;
+            EXPECT_NE(outerSet, CProtectedSetScope::Current());
+            CFolderCleaner(favorites.Path()).SweepTree("", "");
+        }
+        EXPECT_EQ(outerSet, CProtectedSetScope::Current());
+        CFolderCleaner(favorites.Path()).SweepTree("", "");
+    }
+    EXPECT_EQ(nullptr, CProtectedSetScope::Current());
+    EXPECT_TRUE(canary.Alive());
+}
+
+// A sweep checks a folder it finds inside one that passed by name alone, so every folder
+// on the way to a protected one must bring the folders above where it really is: here
+// the way to the protected folder passes a link into chain\real, which is on no name of it.
+TEST(ProtectedSetScopeTest, TheRealParentsOfEveryFolderOnTheWayAreProtected)
+{
+    const std::string chain = std::string(test::kLinkFixtures) + "\\chain";
+    std::vector<std::unique_ptr<test::ScopedValueRestore>> restores;
+    for (const char* key : {kUserShellFoldersKey, kShellFoldersKey})
+        restores.push_back(std::make_unique<test::ScopedValueRestore>(HKEY_CURRENT_USER, key, "Favorites"));
+    test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, "Favorites", chain + "\\l1\\b\\l2\\p");
+    ASSERT_TRUE(PathExists(chain + "\\real\\x\\b")) << "the harness's chain fixture is missing";
+    const Canary onTheWay(chain + "\\real\\x\\b");
+
+    const CProtectedSetScope run;
+    CFolderCleaner(chain + "\\real").SweepTree("", "");
+
+    EXPECT_TRUE(onTheWay.Alive());
 }
 
 } // namespace
