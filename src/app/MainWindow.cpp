@@ -51,7 +51,6 @@ CMainWindow::CMainWindow(bool startHidden)
       m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), m_pages(*this), m_watcher(m_options),
       m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated"))
 {
-    m_watcher.AttachShellWindows();
     // The record's own initialisers are the defaults: 10 minutes, 12:00, Ctrl + numeric
     // keypad 6, progress shown and left open.
     LoadSettings(m_options);
@@ -284,7 +283,7 @@ void CMainWindow::FinalClose()
         return;
     m_finalCloseDone = true;
     m_schedule.ReleaseAll();
-    ShowPage(-1);
+    m_pages.ShowPage(-1);
     m_tray.Remove();
 }
 
@@ -316,8 +315,24 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
     return 1;
 }
 
+void CMainWindow::ShowPage(int page)
+{
+    m_pages.ShowPage(page);
+    WatchBrowserWindowsIfAsked();
+}
+
+// The shell's window collection is asked for only once a user wants browser windows
+// watched: it starts a COM apartment and a call into the shell's process, the largest
+// part of start-up otherwise.
+void CMainWindow::WatchBrowserWindowsIfAsked()
+{
+    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
+        m_watcher.AttachShellWindows();
+}
+
 void CMainWindow::OnAfterInit()
 {
+    WatchBrowserWindowsIfAsked();
     if (m_options.OptionFlags[Option::OnStart] == 1)
         StartCleaningRun();
     m_schedule.ArmAtStartup(m_options);

@@ -31,7 +31,9 @@ public:
     explicit CMainWindow(bool startHidden);
     ~CMainWindow() override;
 
-    void ShowPage(int page) { m_pages.ShowPage(page); }
+    // Commits the page on show (attaching the browser-window watcher once its option
+    // is on) and builds the given one.
+    void ShowPage(int page);
     int CurrentPage() const { return m_pages.CurrentPage(); }
     // Check All and Uncheck All: the boxes of the page on show, not yet the record.
     void SetAllChecks(int state) { m_pages.SetAllChecks(state); }
@@ -83,6 +85,7 @@ private:
     void SaveOnSessionEnd();
     LRESULT OnInstanceRequest(WPARAM wParam);
     void OnAfterInit();
+    void WatchBrowserWindowsIfAsked();
     void OnTimer(UINT_PTR id);
     void OnQueryEndSession(LPARAM lParam);
     void OnTrayNotify(LPARAM mouseMessage);

@@ -27,6 +27,10 @@ const IID kShellWindowsEvents = {0xFE4106E0, 0x399A, 0x11D0, {0xA4, 0x8C, 0x00, 
 
 void CBrowserCloseWatcher::AttachShellWindows()
 {
+    // Tried once: a failure would only cost the same call into the shell again.
+    if (m_attachTried)
+        return;
+    m_attachTried = true;
     // The apartment stays for the life of the process, so this is never paired.
     if (FAILED(::CoInitialize(nullptr)))
         return;

@@ -21,8 +21,9 @@ public:
     // Cuts the shell's connections to this sink: the link to the collection outlives it.
     virtual ~CBrowserCloseWatcher();
 
-    // Subscribes to the shell's window collection once per process. Every failure is
-    // silent and leaves the program without a watcher (Wine offers no connection point).
+    // Subscribes to the shell's window collection once per process; a watcher tries it
+    // once, later calls do nothing. Every failure is silent and leaves the program
+    // without a watcher (Wine offers no connection point).
     void AttachShellWindows();
 
     // IUnknown
@@ -38,6 +39,7 @@ public:
 
 private:
     const CleaningOptions& m_options;
+    bool m_attachTried = false;
 };
 
 // Lets go of the process's link to the shell's window collection, at process end.

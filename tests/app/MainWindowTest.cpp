@@ -133,6 +133,24 @@ TEST_F(MainWindowTest, CleanNowCleansWhatIsTickedEvenBeforeThePageIsCommitted)
     EXPECT_TRUE(::IsWindowEnabled(Window()));
 }
 
+// Watching browser windows starts a COM apartment and a call into the shell's process:
+// not before the option for it is on, and then at once.
+bool InSingleThreadedApartment()
+{
+    const HRESULT joined = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED); // fails in one
+    if (SUCCEEDED(joined))
+        ::CoUninitialize();
+    return joined == RPC_E_CHANGED_MODE;
+}
+
+TEST_F(MainWindowTest, TheBrowserWindowWatcherStartsOnlyWithItsOption)
+{
+    EXPECT_FALSE(InSingleThreadedApartment()) << "an apartment before it was needed";
+    ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0); // "Clean Internet Temp Files when IE closes"
+    m_window->ShowPage(1);
+    EXPECT_TRUE(InSingleThreadedApartment());
+}
+
 HWND g_keepListDialog = nullptr;
 
 BOOL CALLBACK CloseIfKeepListDialog(HWND window, LPARAM)
