@@ -39,6 +39,11 @@ const char* SystemCursor(CursorShape shape)
     }
 }
 
+bool IsMouseMessage(UINT message)
+{
+    return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_NCMOUSEMOVE;
+}
+
 bool ShiftDown()
 {
     return (::GetKeyState(VK_LSHIFT) & 0x8000) || (::GetKeyState(VK_RSHIFT) & 0x8000);
@@ -93,7 +98,9 @@ BOOL CMainWindow::OnInitDialog()
 
 bool CMainWindow::PreTranslateMessage(MSG* msg)
 {
-    if (m_toolTip.IsAttached())
+    // Only the mouse matters to a tooltip: relaying the timers' ticks too would make each
+    // idle tick a call into the tooltip.
+    if (m_toolTip.IsAttached() && IsMouseMessage(msg->message))
         m_toolTip.RelayEvent(msg);
     // Alt+C opens the keep-list dialog, as the page's push button does.
     if (msg->message == WM_SYSKEYDOWN && msg->wParam == 'C' && ::GetAncestor(msg->hwnd, GA_ROOT) == m_hWnd) {
