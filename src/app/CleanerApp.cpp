@@ -31,6 +31,9 @@ BOOL CCleanerApp::InitInstance()
                              noWait[0] == '1';
     CSplashDialog splash(IDG_SPLASH, shortSplash ? 1 : CSplashDialog::kShowMilliseconds);
     splash.DoModal();
+    // Never shown again: its decoded picture and surface (about 1 MB) go now, though the
+    // object stays until the main window has gone.
+    splash.Picture().ReleasePicture();
     {
         CMainWindow mainWindow(switches.startHidden);
         mainWindow.DoModal();
