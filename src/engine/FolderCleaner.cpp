@@ -104,11 +104,10 @@ struct CleanableFolder {
 
 // The folder an operation may clean, or nothing: the path must be absolute (an empty or
 // relative one would make the search start at the current drive or folder) and name a
-// folder that is there. A folder
-// that is itself a link (TEMP or the cache moved elsewhere) is cleaned where the link
-// leads, never through it. An operation that can take every entry of the folder also
-// refuses volume roots and the protected folders; a masked sweep keeps to matching
-// entries and may work on a drive root.
+// folder that is there. A folder that is itself a link (TEMP or the cache moved
+// elsewhere) is cleaned where the link leads, never through it. An operation that can
+// take every entry of the folder also refuses volume roots and the protected folders; a
+// masked sweep keeps to matching entries and may work on a drive root.
 std::optional<CleanableFolder> FindCleanableFolder(const std::string& folder, bool takesEverything,
                                                    CProtectedSet& protectedSet)
 {

@@ -86,15 +86,17 @@ bool CProtectedIdentities::MayEnter(const std::string& path) const
     if (!folder)
         return false;
     const std::optional<ULONGLONG> index = IndexOf(folder);
+    std::optional<std::optional<FolderIdentity>> identity; // asked at the first match only
     for (const Member& member : m_members) {
         if (index && member.index && *index != *member.index)
             continue; // another folder, without asking the volume
         // The same index (or one unknown): the whole identities decide, and a member
         // that is no longer the folder it was, or cannot be asked, refuses.
+        if (!identity)
+            identity.emplace(IdentityOf(folder));
         const FileHandle memberFolder = OpenFolder(member.path);
-        const std::optional<FolderIdentity> identity = IdentityOf(folder);
         const std::optional<FolderIdentity> memberIdentity = IdentityOf(memberFolder);
-        if (!identity || !memberIdentity || *identity == *memberIdentity || IndexOf(memberFolder) != member.index)
+        if (!*identity || !memberIdentity || **identity == *memberIdentity || IndexOf(memberFolder) != member.index)
             return false;
     }
     return true;
