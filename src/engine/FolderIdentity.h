@@ -1,8 +1,8 @@
 #pragma once
 // Who a folder is rather than what it is called: the volume serial number and file index
 // the file system gives it. Every name that reaches one folder (a link in any of its
-// components, a second drive letter, another case of a name outside ASCII) gives the
-// same identity, where the texts of those names all differ.
+// components, a second drive letter, a short name, another case of a name outside ASCII)
+// gives the same identity, where the texts of those names all differ.
 
 #include <windows.h>
 
@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace corvale {
+
+class CHeldFolder;
 
 struct FolderIdentity {
     DWORD VolumeSerial = 0;
@@ -23,20 +25,16 @@ struct FolderIdentity {
     }
 };
 
-// The drive-letter or share path of the folder a path reaches with every link resolved;
-// empty when the system cannot name it so (a link out of every drive).
-std::string FinalFolderPath(const std::string& path);
-
 // The protected folders and every folder above them, by identity: the folders a sweep
 // may neither empty nor enter. A folder reached through a link brings the folders above
 // where it really is as well. Resolved once, when made.
 class CProtectedIdentities {
 public:
-    explicit CProtectedIdentities(const std::vector<std::string>& folders);
+    explicit CProtectedIdentities(const std::vector<std::wstring>& folders);
 
-    // Whether the folder can be named by identity and is neither a protected folder nor
-    // one above a protected folder.
-    bool MayEnter(const std::string& path) const;
+    // Whether the folder held open can be named by identity and is neither a protected
+    // folder nor one above a protected folder.
+    bool MayEnter(const CHeldFolder& folder) const;
 
 private:
     // A folder of the set by its file index, which the file system answers at once, and
@@ -44,10 +42,10 @@ private:
     // as much as the rest, so it is asked only where two indexes match.
     struct Member {
         std::optional<ULONGLONG> index;
-        std::string path;
+        std::wstring path;
     };
 
-    void AddWithParents(const std::string& path, std::vector<std::string>& seen);
+    void AddWithParents(const std::wstring& path, std::vector<std::wstring>& seen);
 
     std::vector<Member> m_members;
 };

@@ -4,8 +4,8 @@
 #include <shlobj.h>
 #include <knownfolders.h>
 
+#include "engine/HeldFolder.h"
 #include "engine/PathRules.h"
-#include "platform/Handle.h"
 
 namespace corvale {
 namespace {
@@ -15,108 +15,119 @@ constexpr int kProtectedShellFolders[] = {
     CSIDL_PROGRAM_FILESX86, CSIDL_MYPICTURES, CSIDL_MYMUSIC,   CSIDL_MYVIDEO, CSIDL_COMMON_APPDATA,
 };
 
-void AddFolder(std::vector<std::string>& folders, const char* folder, size_t length)
+void AddFolder(std::vector<std::wstring>& folders, const std::wstring& folder)
 {
-    if (length > 0 && length < MAX_PATH)
-        folders.emplace_back(folder, length);
+    if (!folder.empty())
+        folders.push_back(folder);
 }
 
-// The known folder in the ANSI code page; empty when there is none or it has no ANSI
-// name (the folders above it are still found through the profile).
-std::string KnownFolder(const KNOWNFOLDERID& id)
+std::wstring SystemPath(UINT(WINAPI* get)(LPWSTR, UINT))
+{
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = get(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
+std::wstring ShellFolder(int csidl)
+{
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return std::wstring(); // none: nothing added
+    return folder;
+}
+
+// The known folder; empty when there is none.
+std::wstring KnownFolder(const KNOWNFOLDERID& id)
 {
     PWSTR wide = nullptr;
-    char folder[MAX_PATH] = {};
-    int length = 0;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &wide))) {
-        BOOL lossy = FALSE;
-        length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, folder, MAX_PATH, nullptr, &lossy);
-        if (lossy)
-            length = 0;
-    }
+    std::wstring folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &wide)))
+        folder = wide;
     ::CoTaskMemFree(wide);
-    return length > 1 ? std::string(folder, static_cast<size_t>(length - 1)) : std::string();
+    return folder;
 }
 
 // The folder that holds the profiles: the known folder, or the one above the profile.
-std::string ProfilesFolder(const std::string& profile)
+std::wstring ProfilesFolder(const std::wstring& profile)
 {
-    const std::string known = KnownFolder(FOLDERID_UserProfiles);
+    const std::wstring known = KnownFolder(FOLDERID_UserProfiles);
     if (!known.empty() || profile.empty())
         return known;
-    const std::string key = ResolvedFolderKey(profile);
-    const std::string parent = key.substr(0, key.find_last_of('\\'));
-    return parent.size() == 2 ? parent + "\\" : parent;
+    const std::wstring key = ResolvedFolderKey(profile);
+    const std::wstring parent = key.substr(0, key.find_last_of(L'\\'));
+    return parent.size() == 2 ? parent + L"\\" : parent;
 }
 
 // Every folder in the folder that holds the profiles is someone's profile (or the
 // default and public ones), links included.
-void AddProfilesIn(std::vector<std::string>& folders, const std::string& profiles)
+void AddProfilesIn(std::vector<std::wstring>& folders, const std::wstring& profiles)
 {
-    WIN32_FIND_DATAA entry{};
-    FindHandle find(::FindFirstFileA(JoinPath(profiles, "*").c_str(), &entry));
-    if (!find)
-        return;
-    do {
-        const std::string name = entry.cFileName;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
-            folders.push_back(JoinPath(profiles, name));
-    } while (::FindNextFileA(find.Get(), &entry));
+    const CHeldFolder held = CHeldFolder::OpenPath(profiles);
+    held.ForEachEntry([&](const CHeldFolder::Entry& entry) {
+        if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
+            folders.push_back(JoinPath(profiles, entry.name));
+        return true;
+    });
+}
+
+// Asks a path function that takes a buffer size for its answer, of any length.
+template <typename Call> std::wstring GrowingCall(Call call)
+{
+    std::wstring text(MAX_PATH, L'\0');
+    for (int tries = 0; tries < 3; ++tries) {
+        const DWORD length = call(&text[0], static_cast<DWORD>(text.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < text.size()) {
+            text.resize(length);
+            return text;
+        }
+        text.assign(length, L'\0');
+    }
+    return std::wstring();
 }
 
 } // namespace
 
-std::vector<std::string> ProtectedFolders()
+std::vector<std::wstring> ProtectedFolders()
 {
-    std::vector<std::string> folders;
-    char folder[MAX_PATH] = {};
-    AddFolder(folders, folder, ::GetWindowsDirectoryA(folder, MAX_PATH));
-    AddFolder(folders, folder, ::GetSystemDirectoryA(folder, MAX_PATH));
-    folder[0] = '\0';
-    (void)::SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, folder); // none: nothing added
-    const std::string profile = folder;
-    AddFolder(folders, folder, profile.size());
-    for (int csidl : kProtectedShellFolders) {
-        folder[0] = '\0';
-        if (SUCCEEDED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder)))
-            AddFolder(folders, folder, static_cast<size_t>(lstrlenA(folder)));
-    }
-    for (const KNOWNFOLDERID* id : {&FOLDERID_Downloads, &FOLDERID_Public}) {
-        const std::string known = KnownFolder(*id);
-        AddFolder(folders, known.c_str(), known.size());
-    }
-    const std::string profiles = ProfilesFolder(profile);
+    std::vector<std::wstring> folders;
+    AddFolder(folders, SystemPath(::GetWindowsDirectoryW));
+    AddFolder(folders, SystemPath(::GetSystemDirectoryW));
+    const std::wstring profile = ShellFolder(CSIDL_PROFILE);
+    AddFolder(folders, profile);
+    for (int csidl : kProtectedShellFolders)
+        AddFolder(folders, ShellFolder(csidl));
+    for (const KNOWNFOLDERID* id : {&FOLDERID_Downloads, &FOLDERID_Public})
+        AddFolder(folders, KnownFolder(*id));
+    const std::wstring profiles = ProfilesFolder(profile);
     if (!profiles.empty()) {
-        AddFolder(folders, profiles.c_str(), profiles.size());
+        AddFolder(folders, profiles);
         AddProfilesIn(folders, profiles);
     }
     return folders;
 }
 
-std::vector<std::string> ProtectedFolderKeys(const std::vector<std::string>& folders)
+std::vector<std::wstring> ProtectedFolderKeys(const std::vector<std::wstring>& folders)
 {
-    std::vector<std::string> keys;
-    for (const std::string& folder : folders)
+    std::vector<std::wstring> keys;
+    for (const std::wstring& folder : folders)
         keys.push_back(ResolvedFolderKey(folder));
     return keys;
 }
 
-std::string ResolvedFolderKey(const std::string& path)
+std::wstring ResolvedFolderKey(const std::wstring& path)
 {
     if (!IsAbsoluteFolderPath(path))
-        return std::string();
-
-    char full[MAX_PATH] = {};
-    const DWORD fullLength = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    if (fullLength == 0 || fullLength >= MAX_PATH)
-        return std::string();
-
+        return std::wstring();
+    const std::wstring full =
+        GrowingCall([&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
+    if (full.empty())
+        return std::wstring();
     // Short names ("PROGRA~1") would slip past a comparison of long names.
-    char longPath[MAX_PATH] = {};
-    const DWORD longLength = ::GetLongPathNameA(full, longPath, MAX_PATH);
-    if (longLength > 0 && longLength < MAX_PATH)
-        return FolderComparisonKey(std::string(longPath, longLength));
-    return FolderComparisonKey(std::string(full, fullLength));
+    const std::wstring longPath =
+        GrowingCall([&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(full.c_str(), buffer, size); });
+    return FolderComparisonKey(longPath.empty() ? full : longPath);
 }
 
 } // namespace corvale

@@ -12,13 +12,13 @@ namespace corvale {
 // Pictures, Music, Videos, Favorites, the roaming and local AppData folders, Program
 // Files, ProgramData, the public profile, the folder that holds the profiles and every
 // profile in it.
-std::vector<std::string> ProtectedFolders();
+std::vector<std::wstring> ProtectedFolders();
 
 // Their comparison keys (see PathRules.h).
-std::vector<std::string> ProtectedFolderKeys(const std::vector<std::string>& folders);
+std::vector<std::wstring> ProtectedFolderKeys(const std::vector<std::wstring>& folders);
 
 // The comparison key of a folder as the system resolves it: full path, long names.
 // Empty when the path is not an absolute folder path.
-std::string ResolvedFolderKey(const std::string& path);
+std::wstring ResolvedFolderKey(const std::wstring& path);
 
 } // namespace corvale

@@ -10,14 +10,14 @@ thread_local CProtectedSetScope* t_innermost = nullptr;
 
 } // namespace
 
-bool CProtectedSet::MayEnter(const std::string& path, const std::string& key, bool insidePassedFolder)
+bool CProtectedSet::MayEnter(const CHeldFolder& folder, const std::wstring& key)
 {
     if (!m_identities) {
-        const std::vector<std::string> folders = ProtectedFolders();
+        const std::vector<std::wstring> folders = ProtectedFolders();
         m_keys = ProtectedFolderKeys(folders);
-        m_identities.emplace(m_checkIdentities ? folders : std::vector<std::string>());
+        m_identities.emplace(m_checkIdentities ? folders : std::vector<std::wstring>());
     }
-    return MayEnterFolder(key, m_keys) && (!m_checkIdentities || insidePassedFolder || m_identities->MayEnter(path));
+    return MayEnterFolder(key, m_keys) && (!m_checkIdentities || m_identities->MayEnter(folder));
 }
 
 CProtectedSetScope::CProtectedSetScope(bool checkIdentities) : m_set(checkIdentities), m_outer(t_innermost)

@@ -12,22 +12,22 @@
 
 namespace corvale {
 
+class CHeldFolder;
+
 class CProtectedSet {
 public:
     explicit CProtectedSet(bool checkIdentities = true) : m_checkIdentities(checkIdentities) {}
 
-    // Whether a sweep may enter the folder (path as found, key its comparison key): by
-    // name first, the cheap refusal, then by identity, which no second name for a folder
-    // escapes. A folder the sweep found in one that passed by identity is checked by name
-    // alone: a sweep follows no link, so it is really inside that folder, and a protected
-    // folder (or one above it) would have made its parent one above a protected folder
-    // too. The set is resolved on the first call: a masked sweep that matches nothing
-    // never needs it.
-    bool MayEnter(const std::string& path, const std::string& key, bool insidePassedFolder = false);
+    // Whether a sweep may enter the folder it holds open (key: the comparison key of
+    // its path): by name first, the cheap refusal, then by the identity of the folder
+    // held, which no second name, short name or link swapped in for a folder escapes.
+    // The set is resolved on the first call: a masked sweep that matches nothing never
+    // needs it.
+    bool MayEnter(const CHeldFolder& folder, const std::wstring& key);
 
 private:
     bool m_checkIdentities;
-    std::vector<std::string> m_keys;
+    std::vector<std::wstring> m_keys;
     std::optional<CProtectedIdentities> m_identities;
 };
 

@@ -17,7 +17,7 @@
 namespace corvale {
 namespace {
 
-constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr wchar_t kShellFoldersKeyW[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kTypedAddressesKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 constexpr char kSearchAssistantKey[] = "Software\\Microsoft\\Search Assistant\\ACMru";
 constexpr char kRunHistoryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
@@ -27,26 +27,34 @@ constexpr char kNetworkSharesKey[] = "Software\\Microsoft\\Windows\\CurrentVersi
 constexpr char kMappedDrivesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Map Network Drive MRU";
 constexpr char kExplorerPoliciesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 
-std::optional<std::string> ShellFolder(const char* name)
+// The shell folder's path as the registry holds it, in UTF-16: a profile named outside
+// the code page would read as another user's folder through the ANSI calls.
+std::optional<std::wstring> ShellFolder(const wchar_t* name)
 {
-    const CRegistryKey key(kShellFoldersKey, HKEY_CURRENT_USER);
-    RegistryValue value;
-    if (!key.FindValue(name, value).Found)
+    RegKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFoldersKeyW, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
         return std::nullopt;
-    return value.Data;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (::RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    if (::RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    data.resize(data.find(L'\0'));
+    return data;
 }
 
-void EmptyFolder(const std::string& folder)
+void EmptyFolder(const std::wstring& folder)
 {
-    CFolderCleaner(folder).SweepTree(std::string(), std::string());
+    CFolderCleaner(folder).SweepTree(std::wstring(), std::wstring());
 }
 
-std::string WindowsDirectory(UINT bufferSize)
+std::wstring WindowsDirectory()
 {
-    std::string folder(bufferSize, '\0');
-    const UINT length = ::GetWindowsDirectoryA(&folder[0], bufferSize);
-    folder.resize(length < bufferSize ? length : 0);
-    return folder;
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = ::GetWindowsDirectoryW(folder, MAX_PATH + 1);
+    return length > 0 && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
 }
 
 void WritePolicy(HKEY root, const char* keyPath, const char* name, int flag)
@@ -65,7 +73,7 @@ template <void (*Work)()> void Unflagged(int)
 
 void CleanTemporaryInternetFiles()
 {
-    if (const std::optional<std::string> cache = ShellFolder("Cache"))
+    if (const std::optional<std::wstring> cache = ShellFolder(L"Cache"))
         EmptyFolder(*cache);
     (void)CleanUrlCache(false); // a walk cut short leaves the rest for the next run
 }
@@ -92,7 +100,7 @@ void ClearTypedAddresses()
 
 void CleanCookies()
 {
-    if (const std::optional<std::string> cookies = ShellFolder("Cookies"))
+    if (const std::optional<std::wstring> cookies = ShellFolder(L"Cookies"))
         CFolderCleaner(*cookies).DeleteCookieFiles();
     (void)CleanUrlCache(true); // a walk cut short leaves the rest for the next run
 }
@@ -104,8 +112,8 @@ void ClearSearchHistory()
 
 void ClearRecentDocuments()
 {
-    if (const std::optional<std::string> recent = ShellFolder("Recent"))
-        CFolderCleaner(*recent).DeleteMatchingFiles("*.lnk");
+    if (const std::optional<std::wstring> recent = ShellFolder(L"Recent"))
+        CFolderCleaner(*recent).DeleteMatchingFiles(L"*.lnk");
 }
 
 void CleanScandiskFiles()
@@ -113,12 +121,16 @@ void CleanScandiskFiles()
     // An empty removable drive would otherwise ask the user to insert a disk.
     const UINT errorMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
     ::SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
-    for (char letter = 'C'; letter <= 'Z'; ++letter) {
-        const CFolderCleaner root(std::string{letter, ':', '\\'});
-        if (::GetDriveTypeA(root.Path().c_str()) == DRIVE_NO_ROOT_DIR)
-            continue; // no such drive: nothing to search
-        root.SweepTree(std::string(), "FOUND.*");
-        root.SweepTree(std::string(), "FILE*.CHK");
+    for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
+        const CFolderCleaner root(std::wstring{letter, L':', L'\\'});
+        // The user's own disks only: a disk check leaves its fragments on fixed and
+        // removable drives, never on another computer's share, a CD or a RAM disk, and a
+        // share that stopped answering would hold the program for its time-outs.
+        const UINT type = ::GetDriveTypeW(root.Path().c_str());
+        if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE)
+            continue;
+        root.SweepTree(std::wstring(), L"FOUND.*");
+        root.SweepTree(std::wstring(), L"FILE*.CHK");
     }
     ::SetErrorMode(errorMode);
 }
@@ -138,23 +150,23 @@ void EmptyClipboardMemory()
 
 void CleanDownloadedProgramFiles()
 {
-    EmptyFolder(WindowsDirectory(MAX_PATH) + "\\Downloaded Program Files");
+    EmptyFolder(WindowsDirectory() + L"\\Downloaded Program Files");
 }
 
 void CleanTemporaryFolders()
 {
     constexpr DWORD kBufferSize = MAX_PATH + 1;
-    char temp[kBufferSize] = {};
-    const DWORD tempLength = ::GetTempPathA(kBufferSize, temp);
-    const std::string windows = WindowsDirectory(kBufferSize);
+    wchar_t temp[kBufferSize] = {};
+    const DWORD tempLength = ::GetTempPathW(kBufferSize, temp);
+    const std::wstring windows = WindowsDirectory();
     if (tempLength > 0 && tempLength < kBufferSize && !windows.empty() && windows != temp)
         EmptyFolder(temp);
 
     // Without a Windows directory these two are relative paths, which the sweep refuses.
-    EmptyFolder(windows + "\\temp");
-    EmptyFolder(windows + "\\tmp");
-    EmptyFolder("c:\\tmp");
-    EmptyFolder("c:\\temp");
+    EmptyFolder(windows + L"\\temp");
+    EmptyFolder(windows + L"\\tmp");
+    EmptyFolder(L"c:\\tmp");
+    EmptyFolder(L"c:\\temp");
 }
 
 void ClearRunHistory()
@@ -173,7 +185,7 @@ void WriteClearPageFileAtShutdown(int flag)
 
 void ClearNetworkDriveLists()
 {
-    if (const std::optional<std::string> netHood = ShellFolder("NetHood"))
+    if (const std::optional<std::wstring> netHood = ShellFolder(L"NetHood"))
         EmptyFolder(*netHood);
     CRegistryKey(kNetworkSharesKey, HKEY_CURRENT_USER).DeleteAllValues();
     CRegistryKey(kMappedDrivesKey, HKEY_CURRENT_USER).DeleteAllValues();

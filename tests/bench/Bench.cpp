@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/FolderCleaner.h"
+#include "platform/AnsiText.h"
 #include "engine/ProtectedSet.h"
 #include "engine/TaskCatalogue.h"
 #include "engine/UrlCache.h"
@@ -444,7 +445,7 @@ int Run(const std::vector<std::string>& args)
     else if (verb == "count")
         std::printf("%s\n", TreeCounts(arg).c_str());
     else if (verb == "sweep")
-        PrintTiming([&] { CFolderCleaner(arg).SweepTree("", ""); }, [&] { return TreeCounts(arg); });
+        PrintTiming([&] { CFolderCleaner(WideFromAnsi(arg)).SweepTree(L"", L""); }, [&] { return TreeCounts(arg); });
     else if (verb == "floor")
         PrintTiming([&] { test::BareSweep(arg); }, [&] { return TreeCounts(arg); });
     else if (verb == "reset-all")

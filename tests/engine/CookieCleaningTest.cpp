@@ -7,6 +7,7 @@
 
 #include "engine/CookieKeepList.h"
 #include "engine/FolderCleaner.h"
+#include "platform/AnsiText.h"
 #include "engine/UrlCache.h"
 #include "support/EngineScratch.h"
 
@@ -43,7 +44,7 @@ TEST_F(CookieFilesTest, KeepsTheFilesWhoseNameIsInTheList)
 {
     Keep("B\n");
     MakeCookies();
-    CFolderCleaner(m_cookies.Path()).DeleteCookieFiles();
+    CFolderCleaner(WideFromAnsi(m_cookies.Path())).DeleteCookieFiles();
     // "A@[1].txt" has the empty name, which any text holds.
     EXPECT_EQ((Names{".A@E[1].txt", "A@B[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "A@[1].txt", "index.dat"}),
               m_cookies.Entries());
@@ -52,7 +53,7 @@ TEST_F(CookieFilesTest, KeepsTheFilesWhoseNameIsInTheList)
 TEST_F(CookieFilesTest, WithoutAListEveryCookieFileGoes)
 {
     MakeCookies();
-    CFolderCleaner(m_cookies.Path() + "\\").DeleteCookieFiles();
+    CFolderCleaner(WideFromAnsi(m_cookies.Path() + "\\")).DeleteCookieFiles();
     EXPECT_EQ((Names{".A@E[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "index.dat"}), m_cookies.Entries());
 }
 
@@ -60,7 +61,7 @@ TEST_F(CookieFilesTest, AnEmptyListSparesOnlyAnEmptyCookieName)
 {
     Keep("");
     MakeCookies();
-    CFolderCleaner(m_cookies.Path()).DeleteCookieFiles();
+    CFolderCleaner(WideFromAnsi(m_cookies.Path())).DeleteCookieFiles();
     EXPECT_EQ((Names{".A@E[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "A@[1].txt", "index.dat"}),
               m_cookies.Entries());
 }

@@ -87,11 +87,5 @@ TEST(JoinPathTest, PutsExactlyOneSeparatorBetween)
     EXPECT_EQ("C:\\Temp\\sub", JoinPath("C:\\Temp", "\\sub"));
 }
 
-TEST(FitsMaxPathTest, TakesPathsUpTo259Characters)
-{
-    EXPECT_TRUE(FitsMaxPath("C:\\" + std::string(256, 'a')));
-    EXPECT_FALSE(FitsMaxPath("C:\\" + std::string(257, 'a')));
-}
-
 } // namespace
 } // namespace corvale

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/FolderCleaner.h"
+#include "platform/AnsiText.h"
 #include "engine/ProtectedSet.h"
 #include "support/EngineScratch.h"
 
@@ -97,8 +98,8 @@ TEST_P(ProtectedFolderTest, IsNeverEmptiedNorSweptAsPartOfAnotherFolder)
     ASSERT_TRUE(canary.Alive()) << "cannot write into " << folder;
 
     const std::string target = GetParam().sweepParent ? Parent(folder) : folder;
-    CFolderCleaner(target).SweepTree("", "");
-    CFolderCleaner(target + "\\").SweepTree("", "");
+    CFolderCleaner(WideFromAnsi(target)).SweepTree(L"", L"");
+    CFolderCleaner(WideFromAnsi(target + "\\")).SweepTree(L"", L"");
 
     EXPECT_TRUE(canary.Alive()) << "sweeping " << target;
 }
@@ -127,7 +128,7 @@ class DisguisedPathTest : public ::testing::TestWithParam<std::string> {};
 TEST_P(DisguisedPathTest, IsRecognisedForTheFolderItNames)
 {
     const Canary canary(test::WindowsFolder());
-    CFolderCleaner(GetParam()).SweepTree("", "");
+    CFolderCleaner(WideFromAnsi(GetParam())).SweepTree(L"", L"");
     EXPECT_TRUE(canary.Alive()) << GetParam();
 }
 
@@ -147,7 +148,7 @@ TEST(DriveRootGuardTest, IsNeverEmptiedWithoutAMask)
 {
     const Canary canary("C:");
     for (const char* root : {"C:\\", "c:\\", "C:/", "C:\\.", "C:\\windows\\.."})
-        CFolderCleaner(root).SweepTree("", "");
+        CFolderCleaner(WideFromAnsi(root)).SweepTree(L"", L"");
     EXPECT_TRUE(canary.Alive());
 }
 
@@ -165,10 +166,10 @@ TEST(RelativePathTest, EmptyAndRelativePathsAreNeverSwept)
 
     // An empty path would search "\*.*", the root of the current drive.
     for (const char* path : {"", "sub", ".", "C:", "C:sub", "\\corvale-guard", "\\"})
-        CFolderCleaner(path).SweepTree("", "");
-    CFolderCleaner("").DeleteMatchingFiles("*.txt");
-    CFolderCleaner("sub").DeleteMatchingFiles("*.txt");
-    CFolderCleaner("").SweepTree("", "*.txt");
+        CFolderCleaner(WideFromAnsi(path)).SweepTree(L"", L"");
+    CFolderCleaner(WideFromAnsi("")).DeleteMatchingFiles(L"*.txt");
+    CFolderCleaner(WideFromAnsi("sub")).DeleteMatchingFiles(L"*.txt");
+    CFolderCleaner(WideFromAnsi("")).SweepTree(L"", L"*.txt");
 
     ::SetCurrentDirectoryA(previous);
     EXPECT_TRUE(current.Exists("sub\\in-sub.txt"));
@@ -188,9 +189,9 @@ TEST(OneLevelDeleteGuardTest, AProtectedFolderLosesNeitherCookieLikeFilesNorShor
     const std::string shortcut = desktop + "\\corvale-canary.lnk";
     test::WriteFileBytes(shortcut, "alive");
 
-    CFolderCleaner(test::SystemFolder()).DeleteCookieFiles();
-    CFolderCleaner("C:\\").DeleteCookieFiles();
-    CFolderCleaner(desktop).DeleteMatchingFiles("*.lnk");
+    CFolderCleaner(WideFromAnsi(test::SystemFolder())).DeleteCookieFiles();
+    CFolderCleaner(WideFromAnsi("C:\\")).DeleteCookieFiles();
+    CFolderCleaner(WideFromAnsi(desktop)).DeleteMatchingFiles(L"*.lnk");
 
     EXPECT_TRUE(systemCanary.Alive());
     EXPECT_TRUE(test::PathExists(test::SystemFolder() + "\\kernel32.dll"));
@@ -202,8 +203,8 @@ TEST(DeviceNamespaceTest, IsNeverSwept)
 {
     const test::ScratchFolder folder;
     folder.File("a.txt");
-    CFolderCleaner("\\\\?\\" + folder.Path()).SweepTree("", "");
-    CFolderCleaner("\\\\.\\" + folder.Path()).SweepTree("", "");
+    CFolderCleaner(WideFromAnsi("\\\\?\\" + folder.Path())).SweepTree(L"", L"");
+    CFolderCleaner(WideFromAnsi("\\\\.\\" + folder.Path())).SweepTree(L"", L"");
     EXPECT_TRUE(folder.Exists("a.txt"));
 }
 
@@ -219,21 +220,21 @@ TEST(ProtectedSetScopeTest, EachRunAsksAfreshAndANestedRunLeavesTheOuterOneItsSe
         restores.push_back(std::make_unique<test::ScopedValueRestore>(HKEY_CURRENT_USER, key, "Favorites"));
     {
         const CProtectedSetScope earlierRun;
-        CFolderCleaner(resolver.Path()).SweepTree("", ""); // resolves the set before the move
+        CFolderCleaner(WideFromAnsi(resolver.Path())).SweepTree(L"", L""); // resolves the set before the move
     }
     test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, "Favorites", favorites.Path());
     ASSERT_EQ(favorites.Path(), ShellFolderPath(CSIDL_FAVORITES));
     {
         const CProtectedSetScope outer;
-        CFolderCleaner(resolver.Path()).SweepTree("", "");
+        CFolderCleaner(WideFromAnsi(resolver.Path())).SweepTree(L"", L"");
         CProtectedSet* const outerSet = CProtectedSetScope::Current();
         {
             const CProtectedSetScope nested;
             EXPECT_NE(outerSet, CProtectedSetScope::Current());
-            CFolderCleaner(favorites.Path()).SweepTree("", "");
+            CFolderCleaner(WideFromAnsi(favorites.Path())).SweepTree(L"", L"");
         }
         EXPECT_EQ(outerSet, CProtectedSetScope::Current());
-        CFolderCleaner(favorites.Path()).SweepTree("", "");
+        CFolderCleaner(WideFromAnsi(favorites.Path())).SweepTree(L"", L"");
     }
     EXPECT_EQ(nullptr, CProtectedSetScope::Current());
     EXPECT_TRUE(canary.Alive());
@@ -253,7 +254,7 @@ TEST(ProtectedSetScopeTest, TheRealParentsOfEveryFolderOnTheWayAreProtected)
     const Canary onTheWay(chain + "\\real\\x\\b");
 
     const CProtectedSetScope run;
-    CFolderCleaner(chain + "\\real").SweepTree("", "");
+    CFolderCleaner(WideFromAnsi(chain + "\\real")).SweepTree(L"", L"");
 
     EXPECT_TRUE(onTheWay.Alive());
 }
