@@ -47,3 +47,21 @@ for profile in "$drive_c"/users/*/; do
     fi
   done
 done
+# A link that names a protected folder whose real path, inside the swept Temp folder, is
+# longer than MAX_PATH.
+ln -s "swept/Temp/$(printf 'l%.0s' {1..120})/$(printf 'l%.0s' {1..120})/fffffffffffffffffffffff" "$fixtures/long-link"
+# What a disk check leaves on a network drive (N:) and a CD-ROM drive (R:), which are not
+# the user's disks, and names at the root of C: that only the platform's wildcard rules
+# would take for disk-check leftovers: a folder "Found" and a file whose short name is
+# FILE~xxx.CHK.
+for drive in network-drive cd-drive; do
+  mkdir -p "$fixtures/$drive/FOUND.000"
+  echo theirs >"$fixtures/$drive/FOUND.000/FILE0000.CHK"
+  echo theirs >"$fixtures/$drive/FILE0001.CHK"
+done
+ln -sfn ../drive_c/corvale-fixtures/network-drive "$WINEPREFIX/dosdevices/n:"
+ln -sfn ../drive_c/corvale-fixtures/cd-drive "$WINEPREFIX/dosdevices/r:"
+rm -rf "$drive_c/Found" "$drive_c/filelist.chkpt"
+mkdir -p "$drive_c/Found"
+echo precious >"$drive_c/Found/photo.jpg"
+echo precious >"$drive_c/filelist.chkpt"

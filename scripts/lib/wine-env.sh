@@ -51,6 +51,10 @@ corvale_env_start() {
     # crashing program would open a dialog that nobody closes.
     "$CORVALE_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     "$CORVALE_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # The test fixtures map N: and R: (scripts/lib/test-fixtures.sh); Wine reads the types
+    # of its drives only when its server starts.
+    "$CORVALE_WINE" reg add 'HKLM\Software\Wine\Drives' /v n: /t REG_SZ /d network /f >/dev/null 2>&1
+    "$CORVALE_WINE" reg add 'HKLM\Software\Wine\Drives' /v r: /t REG_SZ /d cdrom /f >/dev/null 2>&1
     wineserver -w
     echo "$WINEARCH" >"$WINEPREFIX/.corvale-ready"
   fi

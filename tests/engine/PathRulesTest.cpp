@@ -78,6 +78,17 @@ INSTANTIATE_TEST_SUITE_P(Folders, MayEmptyFolderTest,
                                            EmptyCase{"C:\\windows\\te*", false}, EmptyCase{"", false},
                                            EmptyCase{"Temp", false}, EmptyCase{"C:", false}));
 
+TEST(MatchesMaskTest, TakesTheLongNameAsTheMaskSaysAndNoMore)
+{
+    for (const char* name : {"FOUND.000", "found.001", "FOUND.A.B", "FILE0001.CHK", "file.chk", "FILE.X.CHK"})
+        EXPECT_TRUE(MatchesMask(name, "FOUND.*") || MatchesMask(name, "FILE*.CHK")) << name;
+    // The platform's search also takes a trailing ".*" to match no extension at all.
+    for (const char* name : {"Found", "FOUND", "FOUND.", "AFOUND.000", "filelist.chkpt", "FILE0001.CHK.txt", "FIL.CHK"})
+        EXPECT_FALSE(MatchesMask(name, "FOUND.*") || MatchesMask(name, "FILE*.CHK")) << name;
+    EXPECT_TRUE(MatchesMask(std::wstring(L"\x65E5\x672C.lnk"), std::wstring(L"*.lnk")));
+    EXPECT_FALSE(MatchesMask(std::wstring(L"a.lnk\x0301"), std::wstring(L"*.lnk")));
+}
+
 TEST(JoinPathTest, PutsExactlyOneSeparatorBetween)
 {
     EXPECT_EQ("C:\\FOUND.*", JoinPath("C:\\", "FOUND.*"));

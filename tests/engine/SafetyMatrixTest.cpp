@@ -6,10 +6,13 @@
 #include <shlobj.h>
 #include <knownfolders.h>
 
+#include <functional>
 #include <map>
 #include <optional>
+#include <thread>
 
 #include "engine/CleaningRun.h"
+#include "platform/AnsiText.h"
 #include "support/EngineUserState.h"
 
 namespace corvale {
@@ -230,6 +233,164 @@ TEST_F(SafetyMatrixTest, EveryRowTakesWhatMustGoAndLosesNothingElse)
     ::SetCurrentDirectoryA(current);
     std::printf("safety matrix: %zu rows, %llu bytes lost\n", std::size(rows), bytesLost);
     EXPECT_EQ(0u, bytesLost);
+}
+
+
+// What a name made to deceive, or a folder swapped for a link mid-sweep, would take. Each
+// row lays its trap in the folders a run cleans, runs with every option on, and checks
+// that what must go went and that nothing else on C: changed.
+struct Attack {
+    const char* name;
+    std::function<void(std::vector<std::wstring>& mustGo)> arrange;
+};
+
+const std::wstring kWideSwept = WideFromAnsi(kSwept);
+const std::wstring kWideUserData = WideFromAnsi(kFixtures) + L"\\user-data";
+// Fullwidth full stops and reverse solidi: a name the ANSI calls bend into "..\..\..\".
+const std::wstring kClimb = L"\xFF0E\xFF0E\xFF3C\xFF0E\xFF0E\xFF3C\xFF0E\xFF0E\xFF3C";
+
+std::wstring Climbing(std::wstring path)
+{
+    for (wchar_t& c : path)
+        c = c == L'\\' ? L'\xFF3C' : c;
+    return kClimb + path;
+}
+
+void SetShellFolderW(const wchar_t* name, const std::wstring& path)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, WideFromAnsi(test::kShellFoldersKey).c_str(), 0,
+                                             KEY_SET_VALUE, &key));
+    ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+}
+
+TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
+{
+    const std::string favorites = m_scratch.Folder("Favorit\xE9s");
+    test::SetString(HKEY_CURRENT_USER, kUserShellFolders, "Favorites", favorites);
+    test::WriteFileBytes(favorites + "\\keep.txt", "favourite");
+    for (const std::string& place : kPlaces)
+        test::ScratchUserState::SetShellFolder(place.c_str(), (kSwept + "\\" + place).c_str());
+    std::optional<test::ScopedEnvironment> temp;
+    std::optional<test::ScopedEnvironment> tmp;
+    temp.emplace("TEMP", kSwept + "\\Temp");
+    tmp.emplace("TMP", kSwept + "\\Temp");
+    const std::wstring wideTemp = kWideSwept + L"\\Temp";
+    std::thread swapper;
+    const std::wstring user = L"C:\\users\\\x141ukasz-corvale"; // "Łukasz": the ANSI name is another user's
+    const std::wstring lookalike = L"C:\\users\\Lukasz-corvale";
+    // A protected folder inside a swept one, named through a link, its real path too long
+    // for a MAX_PATH buffer: the harness's "long-link" leads there.
+    const std::wstring deepFavorites =
+        wideTemp + L"\\" + std::wstring(120, L'l') + L"\\" + std::wstring(120, L'l') + L"\\" + std::wstring(23, L'f');
+    bool swapped = false;
+
+    const Attack attacks[] = {
+        {"AnsiNamesClimbOutOfTheSweptFolder",
+         [&](std::vector<std::wstring>& mustGo) {
+             test::WriteFileBytes(std::wstring(L"C:\\victim\\thesis.txt"), "thesis");
+             test::WriteFileBytes(std::wstring(L"C:\\victim\\thesis.lnk"), "thesis");
+             test::WriteFileBytes(std::wstring(L"C:\\victim-folder\\photo.jpg"), "photo");
+             for (const wchar_t* place : {L"\\Temp\\", L"\\Cache\\", L"\\NetHood\\"}) {
+                 mustGo.push_back(kWideSwept + place + Climbing(L"victim\\thesis.txt"));
+                 mustGo.push_back(kWideSwept + place + Climbing(L"victim-folder"));
+                 test::WriteFileBytes(mustGo.back() + L"\\inner.txt", "trace");
+             }
+             mustGo.push_back(kWideSwept + L"\\Recent\\" + Climbing(L"victim\\thesis.lnk"));
+             for (size_t i = 0; i + 1 < mustGo.size(); i += 2)
+                 test::WriteFileBytes(mustGo[i], "trace");
+             test::WriteFileBytes(mustGo.back(), "trace");
+         }},
+        {"ShortNameOfAProtectedFolder",
+         [&](std::vector<std::wstring>& mustGo) {
+             wchar_t shortName[MAX_PATH] = {};
+             ASSERT_GT(::GetShortPathNameW(WideFromAnsi(favorites).c_str(), shortName, MAX_PATH), 0u);
+             ASSERT_NE(WideFromAnsi(favorites), shortName) << "no short name here";
+             mustGo.push_back(wideTemp + L"\\" + Climbing(shortName + 3));
+             test::WriteFileBytes(mustGo.back() + L"\\inner.txt", "trace");
+         }},
+        {"FolderSwappedAfterItWasListed",
+         [&](std::vector<std::wstring>& mustGo) {
+             for (int i = 0; i < 3000; ++i)
+                 test::WriteFileBytes(wideTemp + L"\\a\\" + std::to_wstring(10000 + i), "trace");
+             test::WriteFileBytes(wideTemp + L"\\b\\trace.txt", "trace");
+             mustGo.push_back(wideTemp + L"\\a");
+             // Listed with "b", "a" is swept first; then the name "b" leads to the user's
+             // data. A link would do that on Windows; Wine moves what a link names when
+             // the link is moved, so the data itself comes in under that name.
+             swapper = std::thread([&] {
+                 const std::wstring first = wideTemp + L"\\a\\10000";
+                 for (int spins = 0; spins < 200000 && test::PathExists(first); ++spins)
+                     std::this_thread::yield();
+                 swapped = ::MoveFileW((wideTemp + L"\\b").c_str(), (kWideSwept + L"\\b-moved").c_str()) &&
+                           ::MoveFileW(kWideUserData.c_str(), (wideTemp + L"\\b").c_str());
+             });
+         }},
+        {"ProtectedFolderWithALongRealPath",
+         [&](std::vector<std::wstring>& mustGo) {
+             test::SetString(HKEY_CURRENT_USER, kUserShellFolders, "Favorites", kFixtures + "\\long-link");
+             test::WriteFileBytes(deepFavorites + L"\\k", "favourite");
+             mustGo.clear();
+         }},
+        {"UserNamedOutsideTheCodePage",
+         [&](std::vector<std::wstring>& mustGo) {
+             for (const std::wstring place : {L"Cache", L"Cookies", L"Recent", L"NetHood", L"Temp"}) {
+                 test::WriteFileBytes(lookalike + L"\\" + place + L"\\theirs.lnk", "another user's");
+                 test::WriteFileBytes(user + L"\\" + place + L"\\trace.lnk", "trace");
+                 if (place != L"Temp")
+                     SetShellFolderW(place.c_str(), user + L"\\" + place);
+                 mustGo.push_back(user + L"\\" + place + L"\\trace.lnk");
+             }
+             mustGo.push_back(user + L"\\Temp\\\x65E5\x672C\x8A9E.txt"); // Japanese
+             mustGo.push_back(user + L"\\Temp\\Za\x17C\xF3\x142\x107.txt"); // Polish
+             mustGo.push_back(user + L"\\Temp\\" + std::wstring(120, L'd') + L"\\" + std::wstring(120, L'd') +
+                              L"\\deep.txt");
+             for (size_t i = 5; i < mustGo.size(); ++i)
+                 test::WriteFileBytes(mustGo[i], "trace");
+             ::SetEnvironmentVariableW(L"TEMP", (user + L"\\Temp").c_str());
+             ::SetEnvironmentVariableW(L"TMP", (user + L"\\Temp").c_str());
+         }},
+    };
+    SilentOwner owner;
+    std::fill_n(owner.options.OptionFlags.begin(), kCleaningOptionCount, 1);
+    owner.options.ShowProgress = 0;
+    const Names skipped = {UpperCase(kSwept)};
+    for (const Attack& attack : attacks) {
+        SCOPED_TRACE(attack.name);
+        std::vector<std::wstring> mustGo;
+        attack.arrange(mustGo);
+        DriveState before;
+        Record("C:", skipped, before);
+
+        StartCleaningRun(owner);
+        if (swapper.joinable()) {
+            swapper.join();
+            EXPECT_TRUE(swapped && test::PathExists(kWideSwept + L"\\b-moved\\trace.txt"))
+                << "the swap did not come between the listing and b: the row proved nothing";
+            (void)::MoveFileW((wideTemp + L"\\b").c_str(), kWideUserData.c_str()); // back, if it is still there
+        }
+
+        DriveState after;
+        Record("C:", skipped, after);
+        for (const auto& [path, state] : before)
+            EXPECT_TRUE(after.count(path) && after[path] == state) << path << " lost or changed";
+        for (const std::wstring& path : mustGo)
+            EXPECT_FALSE(test::PathExists(path)) << AnsiBestFit(path) << " stayed";
+        EXPECT_TRUE(test::PathExists(deepFavorites + L"\\k") || !test::PathExists(deepFavorites));
+        for (const std::wstring& folder : {std::wstring(L"C:\\victim"), std::wstring(L"C:\\victim-folder"), user, lookalike,
+                                           kWideSwept + L"\\b-moved"})
+            test::RemoveTree(folder);
+        for (const std::string& place : kPlaces)
+            test::RemoveTree(WideFromAnsi(kSwept + "\\" + place));
+        test::SetString(HKEY_CURRENT_USER, kUserShellFolders, "Favorites", favorites);
+        for (const std::string& place : kPlaces)
+            test::ScratchUserState::SetShellFolder(place.c_str(), (kSwept + "\\" + place).c_str());
+        temp.emplace("TEMP", kSwept + "\\Temp");
+        tmp.emplace("TMP", kSwept + "\\Temp");
+    }
+    EXPECT_TRUE(test::PathExists(favorites + "\\keep.txt"));
 }
 
 } // namespace

@@ -132,6 +132,51 @@ void RemoveTree(const std::string& folder)
     (void)::RemoveDirectoryA(folder.c_str());
 }
 
+namespace {
+
+std::wstring LongPath(const std::wstring& path)
+{
+    return L"\\\\?\\" + path;
+}
+
+} // namespace
+
+bool PathExists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1))
+        (void)::CreateDirectoryW(LongPath(path.substr(0, slash)).c_str(), nullptr); // most are there already
+    HANDLE file = ::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE)
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = ::FindFirstFileW(LongPath(folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L".." || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                (void)::DeleteFileW(LongPath(path).c_str());
+        } while (::FindNextFileW(find, &entry));
+        ::FindClose(find);
+    }
+    (void)::RemoveDirectoryW(LongPath(folder).c_str());
+}
+
 std::string TempFolder()
 {
     char path[MAX_PATH + 1] = {};

@@ -38,6 +38,11 @@ private:
 };
 
 bool PathExists(const std::string& path);
+// The same for names outside the code page and paths of any length: each takes a full
+// path, made into a "\\?\" path; WriteFileBytes makes the folders on the way.
+bool PathExists(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+void RemoveTree(const std::wstring& folder);
 // Every entry below a folder, as for ScratchFolder::Entries.
 std::vector<std::string> ListTree(const std::string& folder);
 // Removes a tree the test made (clearing attributes, never entering links).
