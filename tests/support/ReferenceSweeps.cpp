@@ -2,28 +2,30 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
+
+#include "platform/AnsiText.h"
 
 namespace corvale::test {
 namespace {
 
-void Walk(const std::string& folder, bool resetAttributes)
+void Walk(const std::wstring& folder, bool resetAttributes)
 {
-    WIN32_FIND_DATAA entry{};
-    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE)
         return;
     do {
-        if (std::strcmp(entry.cFileName, ".") == 0 || std::strcmp(entry.cFileName, "..") == 0)
+        if (std::wcscmp(entry.cFileName, L".") == 0 || std::wcscmp(entry.cFileName, L"..") == 0)
             continue;
-        const std::string path = folder + "\\" + entry.cFileName;
+        const std::wstring path = folder + L"\\" + entry.cFileName;
         const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (isFolder)
             Walk(path, resetAttributes);
         if (resetAttributes)
-            (void)::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        (void)(isFolder ? ::RemoveDirectoryA(path.c_str()) : ::DeleteFileA(path.c_str())); // what stays, stays
-    } while (::FindNextFileA(find, &entry));
+            (void)::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        (void)(isFolder ? ::RemoveDirectoryW(path.c_str()) : ::DeleteFileW(path.c_str())); // what stays, stays
+    } while (::FindNextFileW(find, &entry));
     ::FindClose(find);
 }
 
@@ -31,12 +33,12 @@ void Walk(const std::string& folder, bool resetAttributes)
 
 void BareSweep(const std::string& folder)
 {
-    Walk(folder, false);
+    Walk(WideFromAnsi(folder), false);
 }
 
 void AttributeResetSweep(const std::string& folder)
 {
-    Walk(folder, true);
+    Walk(WideFromAnsi(folder), true);
 }
 
 } // namespace corvale::test

@@ -1,7 +1,7 @@
 #pragma once
-// Two plain depth-first walks (FindFirstFileA/FindNextFileA) that the sweep is checked and
-// measured against; neither applies any rule of the program's own, so they are for
-// trees a test or benchmark made (no links, short paths).
+// Two plain depth-first walks by wide paths (FindFirstFileW, DeleteFileW) that the sweep
+// is checked and measured against; neither applies any rule of the program's own, so
+// they are for trees a test or benchmark made (no links, short paths).
 
 #include <string>
 
