@@ -114,8 +114,10 @@ bool CMainWindow::PreTranslateMessage(MSG* msg)
 LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == m_taskbarCreated && m_taskbarCreated != 0) {
-        // Explorer restarted and lost every icon: ours comes back.
+        // Explorer restarted and lost every icon and its window collection: our icon
+        // comes back and the watcher subscribes to the new collection.
         m_tray.Add(m_hWnd);
+        m_watcher.RenewSubscription();
         return 0;
     }
     switch (msg) {

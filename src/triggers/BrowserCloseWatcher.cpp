@@ -5,7 +5,6 @@
 #include <exdisp.h>
 #include <ocidl.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstring>
@@ -15,13 +14,6 @@ namespace corvale {
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// The one link per process; the subscription made through it is never cancelled.
-ComPtr<IShellWindows>& ShellWindowsLink()
-{
-    static ComPtr<IShellWindows> link;
-    return link;
-}
 
 // DShellWindowsEvents, the event interface of the shell's window collection.
 const IID kShellWindowsEvents = {0xFE4106E0, 0x399A, 0x11D0, {0xA4, 0x8C, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39}};
@@ -47,32 +39,45 @@ void CBrowserCloseWatcher::AttachShellWindows()
     // The apartment stays for the life of the process, so this is never paired.
     if (FAILED(::CoInitialize(nullptr)))
         return;
-    ComPtr<IShellWindows>& link = ShellWindowsLink();
-    if (link)
-        return;
-    ComPtr<IUnknown> unknown;
+    ComPtr<IUnknown> collection;
     if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                                  reinterpret_cast<void**>(unknown.GetAddressOf()))))
-        return;
-    if (FAILED(::OleRun(unknown.Get())) || FAILED(unknown.As(&link)))
+                                  reinterpret_cast<void**>(collection.GetAddressOf()))))
         return;
     ComPtr<IConnectionPointContainer> container;
-    if (FAILED(link.As(&container)))
+    if (FAILED(::OleRun(collection.Get())) || FAILED(collection.As(&container)))
         return;
     ComPtr<IConnectionPoint> point;
     if (FAILED(container->FindConnectionPoint(kShellWindowsEvents, point.GetAddressOf())))
         return;
-    DWORD cookie = 0; // never used: the subscription lasts until the process ends
-    (void)point->Advise(static_cast<IDispatch*>(this), &cookie);
+    if (SUCCEEDED(point->Advise(static_cast<IDispatch*>(this), &m_adviseCookie)))
+        m_connection = std::move(point);
+}
+
+void CBrowserCloseWatcher::DetachShellWindows()
+{
+    m_attachTried = false;
+    if (!m_connection)
+        return;
+    (void)m_connection->Unadvise(m_adviseCookie); // a shell that restarted forgot us already
+    m_connection.Reset();
+}
+
+void CBrowserCloseWatcher::RenewSubscription()
+{
+    if (!m_attachTried)
+        return;
+    DetachShellWindows();
+    AttachShellWindows();
 }
 
 CBrowserCloseWatcher::~CBrowserCloseWatcher()
 {
-    // The shell holds the sink through the process-wide link, which is released only
-    // after this object (and the main window around it) is gone, by a call during which
-    // events can still come in: from now on they are refused, never delivered.
-    (void)::CoDisconnectObject(static_cast<IDispatch*>(this), 0); // nothing to cut unless attached
+    // Only Unadvise ends the subscription (CoDisconnectObject cannot reach a collection
+    // in this process, which holds the sink itself); calls already on their way from the
+    // shell's process are refused from now on, never delivered.
+    DetachShellWindows();
+    (void)::CoDisconnectObject(static_cast<IDispatch*>(this), 0); // nothing to cut unless marshalled
 }
 
 // Every frame open now is known from now on, shown or not: the browser may register its
@@ -168,11 +173,6 @@ HRESULT CBrowserCloseWatcher::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARA
     if (!m_revokePending && m_window && ::PostMessageA(m_window, kWindowsRevokedMessage, 0, 0))
         m_revokePending = true;
     return S_OK;
-}
-
-void ReleaseShellWindowsLink()
-{
-    ShellWindowsLink().Reset();
 }
 
 } // namespace corvale

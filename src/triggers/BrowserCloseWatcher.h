@@ -11,6 +11,8 @@
 #include <windows.h>
 
 #include <oaidl.h>
+#include <ocidl.h>
+#include <wrl/client.h>
 
 #include <vector>
 
@@ -28,17 +30,20 @@ public:
 
     // Reads the option afresh on every close.
     explicit CBrowserCloseWatcher(const CleaningOptions& options) : m_options(options) {}
-    // Cuts the shell's connections to this sink: the link to the collection outlives it.
+    // Ends the subscription and refuses the calls still on their way.
     virtual ~CBrowserCloseWatcher();
     CBrowserCloseWatcher(const CBrowserCloseWatcher&) = delete;
     CBrowserCloseWatcher& operator=(const CBrowserCloseWatcher&) = delete;
 
     void SetWindow(HWND window) { m_window = window; }
 
-    // Subscribes to the shell's window collection once per process; a watcher tries it
-    // once, later calls do nothing. Every failure is silent and leaves the program
+    // Subscribes to the shell's window collection; tried once, later calls do nothing
+    // until the subscription is renewed. Every failure is silent and leaves the program
     // without a watcher (Wine offers no connection point).
     void AttachShellWindows();
+    // Explorer restarted, and its collection with it: a watcher that was attached, or
+    // tried to be, subscribes to the new one.
+    void RenewSubscription();
     // Sweeps once when a browser window closed since the last call, however many
     // windows left the collection meanwhile.
     void OnWindowsRevoked();
@@ -62,16 +67,16 @@ private:
         bool counted;
     };
 
+    void DetachShellWindows();
     void NoteBrowserFrames();
 
     const CleaningOptions& m_options;
     HWND m_window = nullptr;
     bool m_attachTried = false;
+    Microsoft::WRL::ComPtr<IConnectionPoint> m_connection;
+    DWORD m_adviseCookie = 0;
     std::vector<BrowserFrame> m_frames;
     bool m_revokePending = false;
 };
-
-// Lets go of the process's link to the shell's window collection, at process end.
-void ReleaseShellWindowsLink();
 
 } // namespace corvale
