@@ -23,8 +23,6 @@ public:
                                      windowClass.hInstance, nullptr);
     }
     ~ShellWindow() { Close(); }
-    ShellWindow(const ShellWindow&) = delete;
-    ShellWindow& operator=(const ShellWindow&) = delete;
 
     void Close()
     {

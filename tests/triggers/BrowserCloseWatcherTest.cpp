@@ -32,20 +32,19 @@ protected:
     int AnswerPosted(Watcher& watcher)
     {
         int posted = 0;
-        MSG msg;
-        for (;
-             ::PeekMessageA(&msg, m_host, Watcher::kWindowsRevokedMessage, Watcher::kWindowsRevokedMessage, PM_REMOVE);
-             ++posted)
+        const UINT posting = Watcher::kWindowsRevokedMessage;
+        for (MSG msg; ::PeekMessageA(&msg, m_host, posting, posting, PM_REMOVE); ++posted)
             watcher.OnWindowsRevoked();
         return posted;
     }
-    // A browser window that opens and closes, reported as the shell reports it.
+    // A browser window opens and closes, as the shell reports it, and the report is answered.
     void CloseBrowserWindow()
     {
         ShellWindow browser(Watcher::kBrowserFrameClass);
         EXPECT_EQ(Fire(Watcher::kWindowRegistered), S_OK);
         browser.Close();
         EXPECT_EQ(Fire(Watcher::kWindowRevoked), S_OK);
+        EXPECT_EQ(AnswerPosted(m_watcher), 1);
     }
     std::string SeedCacheFolder() { return m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm"); }
 
@@ -62,21 +61,11 @@ TEST_F(BrowserCloseWatcherTest, AClosingBrowserWindowCleansTheCacheButNotCookies
     m_state.Root().File("Cookies\\A@B[1].txt");
     ASSERT_TRUE(AddCacheEntry("http://www.example.test/", NORMAL_CACHE_ENTRY));
     ASSERT_TRUE(AddCacheEntry("Cookie:A@B.C/", COOKIE_CACHE_ENTRY));
-
     CloseBrowserWindow();
-    EXPECT_EQ(AnswerPosted(m_watcher), 1);
     EXPECT_TRUE(PathExists(page)) << "cleaned with the option off";
 
     m_options.OptionFlags[Option::IeTempFilesOnClose] = 1;
-    ShellWindow browser(Watcher::kBrowserFrameClass);
-    EXPECT_EQ(Fire(Watcher::kWindowRegistered), S_OK);
-    EXPECT_EQ(AnswerPosted(m_watcher), 0);
-    EXPECT_TRUE(PathExists(page)) << "an opening window cleaned";
-    EXPECT_EQ(CacheUrls(false).size(), 1u);
-
-    browser.Close();
-    EXPECT_EQ(Fire(Watcher::kWindowRevoked), S_OK);
-    EXPECT_EQ(AnswerPosted(m_watcher), 1);
+    CloseBrowserWindow();
     EXPECT_EQ(ListTree(m_state.Cache()), Names{});
     EXPECT_EQ(CacheUrls(false), Names{});
     EXPECT_EQ(CacheUrls(true), Names{"Cookie:A@B.C/"});
@@ -101,17 +90,17 @@ TEST_F(BrowserCloseWatcherTest, OnlyABrowserWindowsCloseCleansOnceForABurstAfter
         SCOPED_TRACE(testing::Message() << c.closing << " destroyed " << c.destroyed);
         Watcher watcher(m_options);
         watcher.SetWindow(m_host);
+        const std::string page = SeedCacheFolder();
         ShellWindow staying(Watcher::kBrowserFrameClass), closing(c.closing);
         for (LONG cookie : {1, 2})
             EXPECT_EQ(FireShellWindowsEvent(&watcher, Watcher::kWindowRegistered, cookie), S_OK);
-        const std::string page = SeedCacheFolder();
         if (c.destroyed)
             closing.Close();
         else
             ::ShowWindow(closing, SW_HIDE);
         for (int i = 0; i < c.revokes; ++i)
             EXPECT_EQ(FireShellWindowsEvent(&watcher, Watcher::kWindowRevoked, 2), S_OK);
-        EXPECT_TRUE(PathExists(page)) << "cleaned inside the shell's call";
+        EXPECT_TRUE(PathExists(page)) << "cleaned inside the shell's calls";
         EXPECT_EQ(AnswerPosted(watcher), 1);
         EXPECT_EQ(PathExists(page), !c.cleans);
     }
@@ -123,7 +112,6 @@ TEST_F(BrowserCloseWatcherTest, EveryClosingBrowserWindowCleansAgain)
     for (int window = 0; window < 3; ++window) {
         SeedCacheFolder();
         CloseBrowserWindow();
-        AnswerPosted(m_watcher);
         EXPECT_EQ(ListTree(m_state.Cache()), Names{}) << "window " << window;
     }
 }
