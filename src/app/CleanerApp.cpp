@@ -3,7 +3,6 @@
 #include "app/MainWindow.h"
 #include "app/StartupSwitches.h"
 #include "dialogs/SplashDialog.h"
-#include "triggers/BrowserCloseWatcher.h"
 
 #include <resource.h>
 
@@ -38,7 +37,6 @@ BOOL CCleanerApp::InitInstance()
         CMainWindow mainWindow(switches.startHidden);
         mainWindow.DoModal();
     }
-    ReleaseShellWindowsLink();
     // The process has no message loop of its own: its windows ran modally in here.
     return FALSE;
 }

@@ -76,6 +76,7 @@ BOOL CMainWindow::OnInitDialog()
 {
     ::SetWindowTextA(m_hWnd, kMainWindowTitle);
     m_schedule.SetWindow(m_hWnd);
+    m_watcher.SetWindow(m_hWnd);
     m_tray.Add(m_hWnd);
     if (m_toolTip.Create(m_hWnd)) {
         for (const ToolTip& tip : kToolTips)
@@ -113,8 +114,10 @@ bool CMainWindow::PreTranslateMessage(MSG* msg)
 LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == m_taskbarCreated && m_taskbarCreated != 0) {
-        // Explorer restarted and lost every icon: ours comes back.
+        // Explorer restarted and lost every icon and its window collection: our icon
+        // comes back and the watcher subscribes to the new collection.
         m_tray.Add(m_hWnd);
+        m_watcher.RenewSubscription();
         return 0;
     }
     switch (msg) {
@@ -137,6 +140,7 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_AFTER_INIT: OnAfterInit(); return 0;
     case WM_TIMER: OnTimer(wParam); return Default();
     case WM_HOTKEY: StartCleaningRun(); return 1;
+    case CBrowserCloseWatcher::kWindowsRevokedMessage: m_watcher.OnWindowsRevoked(); return 0;
     case WM_QUERYENDSESSION: OnQueryEndSession(lParam); return TRUE;
     case WM_ENDSESSION:
         if (wParam)

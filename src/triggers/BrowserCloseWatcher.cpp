@@ -5,7 +5,9 @@
 #include <exdisp.h>
 #include <ocidl.h>
 #include <ole2.h>
-#include <wrl/client.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace corvale {
 
@@ -13,15 +15,17 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// The one link per process; the subscription made through it is never cancelled.
-ComPtr<IShellWindows>& ShellWindowsLink()
-{
-    static ComPtr<IShellWindows> link;
-    return link;
-}
-
 // DShellWindowsEvents, the event interface of the shell's window collection.
 const IID kShellWindowsEvents = {0xFE4106E0, 0x399A, 0x11D0, {0xA4, 0x8C, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39}};
+
+BOOL CALLBACK CollectBrowserFrame(HWND window, LPARAM frames)
+{
+    char name[sizeof CBrowserCloseWatcher::kBrowserFrameClass + 1] = {};
+    if (::GetClassNameA(window, name, sizeof name) > 0 &&
+        std::strcmp(name, CBrowserCloseWatcher::kBrowserFrameClass) == 0)
+        reinterpret_cast<std::vector<HWND>*>(frames)->push_back(window);
+    return TRUE;
+}
 
 } // namespace
 
@@ -31,35 +35,89 @@ void CBrowserCloseWatcher::AttachShellWindows()
     if (m_attachTried)
         return;
     m_attachTried = true;
+    NoteBrowserFrames();
     // The apartment stays for the life of the process, so this is never paired.
     if (FAILED(::CoInitialize(nullptr)))
         return;
-    ComPtr<IShellWindows>& link = ShellWindowsLink();
-    if (link)
-        return;
-    ComPtr<IUnknown> unknown;
+    ComPtr<IUnknown> collection;
     if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                                  reinterpret_cast<void**>(unknown.GetAddressOf()))))
-        return;
-    if (FAILED(::OleRun(unknown.Get())) || FAILED(unknown.As(&link)))
+                                  reinterpret_cast<void**>(collection.GetAddressOf()))))
         return;
     ComPtr<IConnectionPointContainer> container;
-    if (FAILED(link.As(&container)))
+    if (FAILED(::OleRun(collection.Get())) || FAILED(collection.As(&container)))
         return;
     ComPtr<IConnectionPoint> point;
     if (FAILED(container->FindConnectionPoint(kShellWindowsEvents, point.GetAddressOf())))
         return;
-    DWORD cookie = 0; // never used: the subscription lasts until the process ends
-    (void)point->Advise(static_cast<IDispatch*>(this), &cookie);
+    if (SUCCEEDED(point->Advise(static_cast<IDispatch*>(this), &m_adviseCookie)))
+        m_connection = std::move(point);
+}
+
+void CBrowserCloseWatcher::DetachShellWindows()
+{
+    m_attachTried = false;
+    if (!m_connection)
+        return;
+    (void)m_connection->Unadvise(m_adviseCookie); // a shell that restarted forgot us already
+    m_connection.Reset();
+}
+
+void CBrowserCloseWatcher::RenewSubscription()
+{
+    if (!m_attachTried)
+        return;
+    DetachShellWindows();
+    AttachShellWindows();
 }
 
 CBrowserCloseWatcher::~CBrowserCloseWatcher()
 {
-    // The shell holds the sink through the process-wide link, which is released only
-    // after this object (and the main window around it) is gone, by a call during which
-    // events can still come in: from now on they are refused, never delivered.
-    (void)::CoDisconnectObject(static_cast<IDispatch*>(this), 0); // nothing to cut unless attached
+    // Only Unadvise ends the subscription (CoDisconnectObject cannot reach a collection
+    // in this process, which holds the sink itself); calls already on their way from the
+    // shell's process are refused from now on, never delivered.
+    DetachShellWindows();
+    (void)::CoDisconnectObject(static_cast<IDispatch*>(this), 0); // nothing to cut unless marshalled
+}
+
+// Every frame open now is known from now on, shown or not: the browser may register its
+// window before it shows it, and the shell tells nothing more until the window closes.
+void CBrowserCloseWatcher::NoteBrowserFrames()
+{
+    std::vector<HWND> open;
+    (void)::EnumWindows(CollectBrowserFrame, reinterpret_cast<LPARAM>(&open)); // none listed then
+    for (HWND window : open) {
+        auto known = std::find_if(m_frames.begin(), m_frames.end(),
+                                  [window](const BrowserFrame& frame) { return frame.window == window; });
+        if (known == m_frames.end())
+            m_frames.push_back({window, false});
+        else if (::IsWindowVisible(window))
+            known->counted = false;
+    }
+}
+
+void CBrowserCloseWatcher::OnWindowsRevoked()
+{
+    m_revokePending = false;
+    // A window is hidden before it is destroyed, and the shell may report the close
+    // before the frame is gone: a known frame that is hidden now counts as closed, once.
+    bool browserClosed = false;
+    for (auto frame = m_frames.begin(); frame != m_frames.end();) {
+        if (::IsWindowVisible(frame->window)) {
+            ++frame;
+            continue;
+        }
+        browserClosed = browserClosed || !frame->counted;
+        if (::IsWindow(frame->window)) {
+            frame->counted = true;
+            ++frame;
+        } else {
+            frame = m_frames.erase(frame);
+        }
+    }
+    NoteBrowserFrames();
+    if (browserClosed && m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
+        CleanTemporaryInternetFiles();
 }
 
 HRESULT CBrowserCloseWatcher::QueryInterface(REFIID iid, void** object)
@@ -104,19 +162,17 @@ HRESULT CBrowserCloseWatcher::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARA
 {
     if (result)
         ::VariantInit(result);
-    if (member == kWindowRegistered)
+    if (member == kWindowRegistered) {
+        NoteBrowserFrames();
         return S_OK;
+    }
     if (member != kWindowRevoked)
         return DISP_E_MEMBERNOTFOUND;
-    // Every window that leaves the collection counts, a folder window as much as a browser.
-    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
-        CleanTemporaryInternetFiles();
+    // The sweep would hold up the shell's call, and every window the shell closes with
+    // it: it runs after the call, once for every burst of closes.
+    if (!m_revokePending && m_window && ::PostMessageA(m_window, kWindowsRevokedMessage, 0, 0))
+        m_revokePending = true;
     return S_OK;
-}
-
-void ReleaseShellWindowsLink()
-{
-    ShellWindowsLink().Reset();
 }
 
 } // namespace corvale

@@ -34,7 +34,9 @@ std::uint32_t RegisterModifiers(std::uint32_t hotKeyA)
     // pressed (the virtual key tells them apart already); passed on, it would read as
     // the Windows key, which the control can neither take nor show.
     const std::uint32_t bits = ControlModifiers(hotKeyA);
-    std::uint32_t modifiers = 0;
+    // Each report starts a run, and a run lets the next report in between its steps:
+    // a held key would start one run inside another.
+    std::uint32_t modifiers = kModNoRepeat;
     if (bits & kControlShift)
         modifiers |= kModShift;
     if (bits & kControlCtrl)

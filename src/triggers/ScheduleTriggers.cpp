@@ -79,7 +79,13 @@ bool CScheduleTriggers::RegisterHotKey(std::uint32_t hotKeyA)
     // The atom stays after a failed registration, as the hot key's id is then free;
     // it goes at the next change or at the end.
     m_hotKeyAtom = ::GlobalAddAtomA(kHotKeyAtomName);
-    return ::RegisterHotKey(m_window, m_hotKeyAtom, RegisterModifiers(hotKeyA), RegisterVirtualKey(hotKeyA)) != FALSE;
+    const UINT modifiers = RegisterModifiers(hotKeyA);
+    if (::RegisterHotKey(m_window, m_hotKeyAtom, modifiers, RegisterVirtualKey(hotKeyA)))
+        return true;
+    // Windows before 7 do not know the no-repeat flag: a refusal that is not a taken key
+    // is tried again without it, and there a held key repeats.
+    return ::GetLastError() != ERROR_HOTKEY_ALREADY_REGISTERED &&
+           ::RegisterHotKey(m_window, m_hotKeyAtom, modifiers & ~kModNoRepeat, RegisterVirtualKey(hotKeyA));
 }
 
 void CScheduleTriggers::ReleaseHotKey()

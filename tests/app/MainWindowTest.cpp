@@ -8,6 +8,9 @@
 #include <resource.h>
 #include <version.h>
 
+#include <exdisp.h>
+#include <ocidl.h>
+
 #include "dialogs/DialogTesting.h"
 #include "settings/SettingsStore.h"
 #include "support/EngineUserState.h"
@@ -149,6 +152,69 @@ TEST_F(MainWindowTest, TheBrowserWindowWatcherStartsOnlyWithItsOption)
     ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0); // "Clean Internet Temp Files when IE closes"
     m_window->ShowPage(1);
     EXPECT_TRUE(InSingleThreadedApartment());
+}
+
+// The shell's window collection as far as the watcher uses it, made in this process in
+// place of Wine's, which offers no connection point: it keeps the subscriptions' cookies.
+class StandInShellWindows : public IClassFactory, public IConnectionPointContainer, public IConnectionPoint {
+public:
+    std::vector<DWORD> advised, unadvised;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = nullptr;
+        if (iid == IID_IConnectionPointContainer)
+            *object = static_cast<IConnectionPointContainer*>(this);
+        else if (iid == IID_IUnknown || iid == IID_IClassFactory)
+            *object = static_cast<IClassFactory*>(this);
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** object) override
+    {
+        return QueryInterface(iid, object);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID, IConnectionPoint** point) override
+    {
+        *point = this;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown*, DWORD* cookie) override
+    {
+        advised.push_back(*cookie = 100 + static_cast<DWORD>(advised.size()));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override
+    {
+        unadvised.push_back(cookie);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+};
+
+TEST_F(MainWindowTest, TheWatcherSubscribesAgainWhenExplorerRestartsAndEndsItsSubscriptionWhenItGoes)
+{
+    using Cookies = std::vector<DWORD>;
+    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    StandInShellWindows collection;
+    DWORD registration = 0;
+    ASSERT_EQ(::CoRegisterClassObject(CLSID_ShellWindows, static_cast<IClassFactory*>(&collection),
+                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
+              S_OK);
+    ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
+    m_window->ShowPage(1);
+    EXPECT_EQ(collection.advised, Cookies{100});
+    ::SendMessageA(Window(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(collection.unadvised, Cookies{100});
+    EXPECT_EQ(collection.advised, (Cookies{100, 101}));
+    m_window.reset();
+    EXPECT_EQ(collection.unadvised, (Cookies{100, 101}));
+    ::CoRevokeClassObject(registration);
 }
 
 HWND g_keepListDialog = nullptr;

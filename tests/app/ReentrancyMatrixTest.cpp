@@ -20,6 +20,7 @@
 #include "settings/SettingsStore.h"
 #include "support/EngineUserState.h"
 #include "support/GdiCount.h"
+#include "support/ShellWindows.h"
 
 namespace corvale {
 namespace {
@@ -100,11 +101,10 @@ protected:
             return 0;
         }
         if (msg == kRevoke) {
-            VARIANT cookie{};
-            cookie.vt = VT_I4;
-            DISPPARAMS params{&cookie, nullptr, 1, 0};
-            test->m_window.AutomationInterface()->Invoke(CBrowserCloseWatcher::kWindowRevoked, IID_NULL, 0,
-                                                         DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+            ShellWindow browser(CBrowserCloseWatcher::kBrowserFrameClass);
+            FireShellWindowsEvent(test->m_window.AutomationInterface(), CBrowserCloseWatcher::kWindowRegistered);
+            browser.Close();
+            FireShellWindowsEvent(test->m_window.AutomationInterface(), CBrowserCloseWatcher::kWindowRevoked);
             return 0;
         }
         return ::DefSubclassProc(hwnd, msg, wParam, lParam);

@@ -1,6 +1,6 @@
 // The browser-window watcher as the shell would call it: through IDispatch::Invoke with
-// the event's DISPID and the window's cookie as a VT_I4 argument (Wine's window
-// collection delivers no events).
+// the event's DISPID and the window's cookie, while real windows of the browser's and
+// of File Explorer's classes open and close on the display.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,7 +8,9 @@
 
 #include <memory>
 
+#include "controls/TestWindows.h"
 #include "support/EngineUserState.h"
+#include "support/ShellWindows.h"
 #include "triggers/BrowserCloseWatcher.h"
 
 namespace corvale {
@@ -16,55 +18,100 @@ namespace {
 
 using namespace test;
 using Names = std::vector<std::string>;
+using Watcher = CBrowserCloseWatcher;
 
 class BrowserCloseWatcherTest : public ::testing::Test {
 protected:
-    HRESULT Fire(DISPID event)
+    BrowserCloseWatcherTest()
     {
-        VARIANT cookie;
-        ::VariantInit(&cookie);
-        cookie.vt = VT_I4;
-        cookie.lVal = 7;
-        DISPPARAMS params{&cookie, nullptr, 1, 0};
-        IDispatch* sink = &m_watcher;
-        return sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        m_host.Create(RECT{0, 0, 1, 1});
+        m_watcher.SetWindow(m_host);
     }
-    void SeedCacheFolder() { m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm"); }
+    HRESULT Fire(DISPID event) { return FireShellWindowsEvent(&m_watcher, event); }
+    // Answers what the shell's calls posted, as the main window does; how many there were.
+    int AnswerPosted(Watcher& watcher)
+    {
+        int posted = 0;
+        const UINT posting = Watcher::kWindowsRevokedMessage;
+        for (MSG msg; ::PeekMessageA(&msg, m_host, posting, posting, PM_REMOVE); ++posted)
+            watcher.OnWindowsRevoked();
+        return posted;
+    }
+    // A browser window opens and closes, as the shell reports it, and the report is answered.
+    void CloseBrowserWindow()
+    {
+        ShellWindow browser(Watcher::kBrowserFrameClass);
+        EXPECT_EQ(Fire(Watcher::kWindowRegistered), S_OK);
+        browser.Close();
+        EXPECT_EQ(Fire(Watcher::kWindowRevoked), S_OK);
+        EXPECT_EQ(AnswerPosted(m_watcher), 1);
+    }
+    std::string SeedCacheFolder() { return m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm"); }
 
     ScratchUserState m_state;
     ScopedUrlCacheRestore m_cache;
     CleaningOptions m_options;
-    CBrowserCloseWatcher m_watcher{m_options};
+    HostWindow m_host;
+    Watcher m_watcher{m_options};
 };
 
-TEST_F(BrowserCloseWatcherTest, AClosingWindowCleansTheCacheButNotCookiesOnlyWhenTheOptionIsOn)
+TEST_F(BrowserCloseWatcherTest, AClosingBrowserWindowCleansTheCacheButNotCookiesOnlyWhenTheOptionIsOn)
 {
-    SeedCacheFolder();
+    const std::string page = SeedCacheFolder();
     m_state.Root().File("Cookies\\A@B[1].txt");
     ASSERT_TRUE(AddCacheEntry("http://www.example.test/", NORMAL_CACHE_ENTRY));
     ASSERT_TRUE(AddCacheEntry("Cookie:A@B.C/", COOKIE_CACHE_ENTRY));
-
-    EXPECT_EQ(Fire(CBrowserCloseWatcher::kWindowRevoked), S_OK);
-    EXPECT_TRUE(m_state.Root().Exists("Cache\\Content.IE5\\X1\\page[1].htm")) << "cleaned with the option off";
+    CloseBrowserWindow();
+    EXPECT_TRUE(PathExists(page)) << "cleaned with the option off";
 
     m_options.OptionFlags[Option::IeTempFilesOnClose] = 1;
-    EXPECT_EQ(Fire(CBrowserCloseWatcher::kWindowRegistered), S_OK);
-    EXPECT_TRUE(m_state.Root().Exists("Cache\\Content.IE5\\X1\\page[1].htm")) << "an opening window cleaned";
-    EXPECT_EQ(CacheUrls(false).size(), 1u);
-
-    EXPECT_EQ(Fire(CBrowserCloseWatcher::kWindowRevoked), S_OK);
+    CloseBrowserWindow();
     EXPECT_EQ(ListTree(m_state.Cache()), Names{});
     EXPECT_EQ(CacheUrls(false), Names{});
     EXPECT_EQ(CacheUrls(true), Names{"Cookie:A@B.C/"});
     EXPECT_TRUE(m_state.Root().Exists("Cookies\\A@B[1].txt"));
 }
 
-TEST_F(BrowserCloseWatcherTest, EveryClosingWindowCleansAgain)
+TEST_F(BrowserCloseWatcherTest, OnlyABrowserWindowsCloseCleansOnceForABurstAfterTheShellsCall)
+{
+    struct Case {
+        const char* closing;
+        bool destroyed; // or only hidden yet, on its way out
+        int revokes;
+        bool cleans;
+    };
+    const Case cases[] = {
+        {"CabinetWClass", true, 1, false},
+        {Watcher::kBrowserFrameClass, true, 3, true},
+        {Watcher::kBrowserFrameClass, false, 1, true},
+    };
+    m_options.OptionFlags[Option::IeTempFilesOnClose] = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.closing << " destroyed " << c.destroyed);
+        Watcher watcher(m_options);
+        watcher.SetWindow(m_host);
+        const std::string page = SeedCacheFolder();
+        ShellWindow staying(Watcher::kBrowserFrameClass), closing(c.closing);
+        for (LONG cookie : {1, 2})
+            EXPECT_EQ(FireShellWindowsEvent(&watcher, Watcher::kWindowRegistered, cookie), S_OK);
+        if (c.destroyed)
+            closing.Close();
+        else
+            ::ShowWindow(closing, SW_HIDE);
+        for (int i = 0; i < c.revokes; ++i)
+            EXPECT_EQ(FireShellWindowsEvent(&watcher, Watcher::kWindowRevoked, 2), S_OK);
+        EXPECT_TRUE(PathExists(page)) << "cleaned inside the shell's calls";
+        EXPECT_EQ(AnswerPosted(watcher), 1);
+        EXPECT_EQ(PathExists(page), !c.cleans);
+    }
+}
+
+TEST_F(BrowserCloseWatcherTest, EveryClosingBrowserWindowCleansAgain)
 {
     m_options.OptionFlags[Option::IeTempFilesOnClose] = 1;
     for (int window = 0; window < 3; ++window) {
         SeedCacheFolder();
-        EXPECT_EQ(Fire(CBrowserCloseWatcher::kWindowRevoked), S_OK);
+        CloseBrowserWindow();
         EXPECT_EQ(ListTree(m_state.Cache()), Names{}) << "window " << window;
     }
 }
@@ -80,10 +127,9 @@ TEST_F(BrowserCloseWatcherTest, AnswersAsTheShellsEventInterfaceAndNothingElse)
     LPOLESTR names[] = {name};
     DISPID id = 0;
     EXPECT_EQ(sink->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    EXPECT_EQ(id, CBrowserCloseWatcher::kWindowRevoked);
+    EXPECT_EQ(id, Watcher::kWindowRevoked);
     // Under Wine the collection has no connection point: attaching fails silently.
     m_watcher.AttachShellWindows();
-    ReleaseShellWindowsLink();
 }
 
 // The shell calls the sink from its own process, through a proxy; one made in another

@@ -18,10 +18,10 @@ TEST(HotKeyCode, ConversionsAndModifierTranslation)
         std::uint32_t registerModifiers;
     };
     const Case cases[] = {
-        {0x00020066, 0x0266, 0x0002}, // the default: Ctrl + numeric-keypad 6
-        {0x00050041, 0x0541, 0x0005}, // Shift + Alt
-        {0x000A0024, 0x0A24, 0x0002}, // Ctrl + Home: the extended bit adds no Windows key
-        {0x00F00066, 0xF066, 0x0000}, // bits the control never sets are not modifiers
+        {0x00020066, 0x0266, 0x4002}, // the default: Ctrl + numeric-keypad 6, never repeating
+        {0x00050041, 0x0541, 0x4005}, // Shift + Alt
+        {0x000A0024, 0x0A24, 0x4002}, // Ctrl + Home: the extended bit adds no Windows key
+        {0x00F00066, 0xF066, 0x4000}, // bits the control never sets are not modifiers
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.controlWord, HotKeyControlWord(c.stored)) << c.stored;
