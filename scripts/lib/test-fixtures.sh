@@ -37,6 +37,15 @@ for folder in windows/temp windows/tmp "windows/Downloaded Program Files" temp t
   mkdir -p "$drive_c/$folder"
   ln -sfn "$fixtures/user-data" "$drive_c/$folder/corvale-data-link"
 done
+# Links to single files in folders a run sweeps: under Wine a file link opens as the file
+# it names. Beside the swept places, so that only the rows that point a place here sweep
+# them.
+mkdir -p "$fixtures/link-victims"
+for folder in Cache Cookies Recent NetHood Temp; do
+  mkdir -p "$fixtures/swept/file-links/$folder"
+  echo precious >"$fixtures/link-victims/$folder.lnk"
+  ln -s "../../../link-victims/$folder.lnk" "$fixtures/swept/file-links/$folder/thesis.lnk"
+done
 # The profile's own folders are links to HOME in a fresh prefix; as plain folders they
 # show that the protected list, not the link rule, keeps them.
 for profile in "$drive_c"/users/*/; do

@@ -352,6 +352,17 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              ::SetEnvironmentVariableW(L"TEMP", (user + L"\\Temp").c_str());
              ::SetEnvironmentVariableW(L"TMP", (user + L"\\Temp").c_str());
          }},
+        // The harness's links to single files, one in each place; what they name stays.
+        {"LinksToFilesOutsideTheSweptFolder",
+         [&](std::vector<std::wstring>&) {
+             for (const std::string& place : kPlaces) {
+                 const std::string folder = kSwept + "\\file-links\\" + place;
+                 ASSERT_TRUE(test::PathExists(folder + "\\thesis.lnk")) << "the harness's file links are missing";
+                 test::ScratchUserState::SetShellFolder(place.c_str(), folder.c_str());
+             }
+             temp.emplace("TEMP", kSwept + "\\file-links\\Temp");
+             tmp.emplace("TMP", kSwept + "\\file-links\\Temp");
+         }},
     };
     SilentOwner owner;
     std::fill_n(owner.options.OptionFlags.begin(), kCleaningOptionCount, 1);
