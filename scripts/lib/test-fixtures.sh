@@ -37,15 +37,18 @@ for folder in windows/temp windows/tmp "windows/Downloaded Program Files" temp t
   mkdir -p "$drive_c/$folder"
   ln -sfn "$fixtures/user-data" "$drive_c/$folder/corvale-data-link"
 done
-# Links to single files in folders a run sweeps: under Wine a file link opens as the file
-# it names. Beside the swept places, so that only the rows that point a place here sweep
-# them.
-mkdir -p "$fixtures/link-victims"
+# Links to single files, and a second name (hard link) of a read-only file, in folders a
+# run sweeps: under Wine a file link opens as the file it names. Beside the swept places,
+# so that only the rows that point a place here sweep them.
+mkdir -p "$fixtures/link-victims" "$fixtures/swept/hard-link"
 for folder in Cache Cookies Recent NetHood Temp; do
   mkdir -p "$fixtures/swept/file-links/$folder"
   echo precious >"$fixtures/link-victims/$folder.lnk"
   ln -s "../../../link-victims/$folder.lnk" "$fixtures/swept/file-links/$folder/thesis.lnk"
 done
+echo precious >"$fixtures/link-victims/read-only.txt"
+chmod a-w "$fixtures/link-victims/read-only.txt"
+ln "$fixtures/link-victims/read-only.txt" "$fixtures/swept/hard-link/read-only.txt"
 # The profile's own folders are links to HOME in a fresh prefix; as plain folders they
 # show that the protected list, not the link rule, keeps them.
 for profile in "$drive_c"/users/*/; do

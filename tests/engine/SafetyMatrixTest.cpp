@@ -363,6 +363,15 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              temp.emplace("TEMP", kSwept + "\\file-links\\Temp");
              tmp.emplace("TMP", kSwept + "\\file-links\\Temp");
          }},
+        // A second name of a read-only file elsewhere: the file keeps its attributes.
+        {"HardLinkToAReadOnlyFile",
+         [&](std::vector<std::wstring>&) {
+             const DWORD attributes = ::GetFileAttributesA((kFixtures + "\\link-victims\\read-only.txt").c_str());
+             ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+                 << "the harness's read-only file is missing";
+             temp.emplace("TEMP", kSwept + "\\hard-link");
+             tmp.emplace("TMP", kSwept + "\\hard-link");
+         }},
     };
     SilentOwner owner;
     std::fill_n(owner.options.OptionFlags.begin(), kCleaningOptionCount, 1);
