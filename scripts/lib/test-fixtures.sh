@@ -49,6 +49,9 @@ done
 echo precious >"$fixtures/link-victims/read-only.txt"
 chmod a-w "$fixtures/link-victims/read-only.txt"
 ln "$fixtures/link-victims/read-only.txt" "$fixtures/swept/hard-link/read-only.txt"
+# A drive letter whose root is the profile's Documents, as "subst S: <Documents>" makes
+# one on Windows: a fixed drive, and no disk.
+ln -sfn "../drive_c/users/${USER:-$(id -un)}/Documents" "$WINEPREFIX/dosdevices/s:"
 # The profile's own folders are links to HOME in a fresh prefix; as plain folders they
 # show that the protected list, not the link rule, keeps them.
 for profile in "$drive_c"/users/*/; do

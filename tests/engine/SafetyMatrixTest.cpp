@@ -286,6 +286,7 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
     const std::wstring deepFavorites =
         wideTemp + L"\\" + std::wstring(120, L'l') + L"\\" + std::wstring(120, L'l') + L"\\" + std::wstring(23, L'f');
     bool swapped = false;
+    const std::wstring documents = WideFromAnsi(ShellFolder(CSIDL_PERSONAL));
 
     const Attack attacks[] = {
         {"AnsiNamesClimbOutOfTheSweptFolder",
@@ -372,6 +373,15 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              temp.emplace("TEMP", kSwept + "\\hard-link");
              tmp.emplace("TMP", kSwept + "\\hard-link");
          }},
+        // The harness's S:, a fixed drive whose root is Documents, where a folder and a
+        // file of the user's are named like disk-check leftovers.
+        {"DriveLetterForAProtectedFolder",
+         [&](std::vector<std::wstring>&) {
+             test::WriteFileBytes(documents + L"\\FOUND.000\\photo.jpg", "photo");
+             test::WriteFileBytes(documents + L"\\FILE0001.CHK", "notes");
+             ASSERT_TRUE(::GetDriveTypeW(L"S:\\") == DRIVE_FIXED && test::PathExists(std::wstring(L"S:\\FILE0001.CHK")))
+                 << "the harness's S: is not the profile's Documents";
+         }},
     };
     SilentOwner owner;
     std::fill_n(owner.options.OptionFlags.begin(), kCleaningOptionCount, 1);
@@ -400,8 +410,9 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
             EXPECT_FALSE(test::PathExists(path)) << AnsiBestFit(path) << " stayed";
         EXPECT_TRUE(test::PathExists(deepFavorites + L"\\k") || !test::PathExists(deepFavorites));
         for (const std::wstring& folder : {std::wstring(L"C:\\victim"), std::wstring(L"C:\\victim-folder"), user, lookalike,
-                                           kWideSwept + L"\\b-moved"})
+                                           kWideSwept + L"\\b-moved", documents + L"\\FOUND.000"})
             test::RemoveTree(folder);
+        (void)::DeleteFileW((documents + L"\\FILE0001.CHK").c_str());
         for (const std::string& place : kPlaces)
             test::RemoveTree(WideFromAnsi(kSwept + "\\" + place));
         test::SetString(HKEY_CURRENT_USER, kUserShellFolders, "Favorites", favorites);
