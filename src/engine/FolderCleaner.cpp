@@ -53,17 +53,19 @@ struct CleanableFolder {
 std::optional<CleanableFolder> FindCleanableFolder(const std::wstring& folder, bool takesEverything,
                                                    CProtectedSet& protectedSet)
 {
-    if (!IsAbsoluteFolderPath(folder) || ResolvedFolderKey(folder).empty())
+    const std::wstring given = ResolvedFolderKey(folder);
+    if (given.empty())
         return std::nullopt;
     CleanableFolder cleanable{CHeldFolder::OpenPath(folder), std::wstring()};
     const std::optional<DWORD> attributes = cleanable.held.Attributes();
     if (!attributes || !IsFolder(*attributes))
         return std::nullopt; // nothing there to clean
-    // Where the folder really is, whatever name reached it.
-    cleanable.key = FolderComparisonKey(cleanable.held.FinalPath());
-    if (cleanable.key.empty())
-        return std::nullopt;
-    if (takesEverything && (IsVolumeRoot(cleanable.key) || !protectedSet.MayEnter(cleanable.held, cleanable.key)))
+    // Where the folder really is, whatever name reached it; the name it was given where
+    // the system cannot say (Wine, beyond MAX_PATH). Its identity is checked either way.
+    const std::wstring final = cleanable.held.FinalPath();
+    cleanable.key = final.empty() ? given : FolderComparisonKey(final);
+    if (takesEverything ? IsVolumeRoot(cleanable.key) || !protectedSet.MayEnter(cleanable.held, cleanable.key)
+                        : !protectedSet.MayLookInto(cleanable.held))
         return std::nullopt;
     return cleanable;
 }

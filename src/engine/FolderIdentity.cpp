@@ -36,17 +36,17 @@ CProtectedIdentities::CProtectedIdentities(const std::vector<std::wstring>& fold
     // The protected folders share most of their parents: each is opened once.
     std::vector<std::wstring> seen;
     for (const std::wstring& folder : folders)
-        AddWithParents(folder, seen);
+        AddWithParents(folder, true, seen);
 }
 
-bool CProtectedIdentities::MayEnter(const CHeldFolder& folder) const
+bool CProtectedIdentities::Holds(const CHeldFolder& folder, bool protectedOnly) const
 {
     if (!folder)
-        return false;
+        return true;
     const std::optional<ULONGLONG> index = folder.Index();
     std::optional<std::optional<FolderIdentity>> identity; // asked at the first match only
     for (const Member& member : m_members) {
-        if (index && member.index && *index != *member.index)
+        if ((protectedOnly && !member.isProtected) || (index && member.index && *index != *member.index))
             continue; // another folder, without asking the volume
         // The same index (or one unknown): the whole identities decide, and a member
         // that is no longer the folder it was, or cannot be asked, refuses.
@@ -55,25 +55,31 @@ bool CProtectedIdentities::MayEnter(const CHeldFolder& folder) const
         const CHeldFolder memberFolder = CHeldFolder::OpenPath(member.path, false);
         const std::optional<FolderIdentity> memberIdentity = IdentityOf(memberFolder);
         if (!*identity || !memberIdentity || **identity == *memberIdentity || memberFolder.Index() != member.index)
-            return false;
+            return true;
     }
-    return true;
+    return false;
 }
 
-void CProtectedIdentities::AddWithParents(const std::wstring& path, std::vector<std::wstring>& seen)
+void CProtectedIdentities::AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen)
 {
     // A missing protected folder still protects the folders above it.
-    for (std::optional<std::wstring> folder = FolderComparisonKey(path);
-         folder && !folder->empty() && std::find(seen.begin(), seen.end(), *folder) == seen.end();
-         folder = ParentFolder(*folder)) {
+    for (std::optional<std::wstring> folder = FolderComparisonKey(path); folder && !folder->empty();
+         folder = ParentFolder(*folder), isProtected = false) {
+        if (std::find(seen.begin(), seen.end(), *folder) != seen.end()) {
+            // Met before as the parent of another: a protected folder all the same.
+            for (Member& member : m_members)
+                member.isProtected = member.isProtected || (isProtected && member.path == *folder);
+            break;
+        }
         seen.push_back(*folder);
         const CHeldFolder handle = CHeldFolder::OpenPath(*folder, false);
         if (!handle)
             continue;
-        m_members.push_back(Member{handle.Index(), *folder});
+        m_members.push_back(Member{handle.Index(), *folder, isProtected});
         // Reached through a link, the folder also has the parents of where it really is,
-        // named in full whatever their length.
-        AddWithParents(handle.FinalPath(), seen);
+        // where the system can name it (Wine cannot beyond MAX_PATH: the folder itself
+        // still refuses by its identity).
+        AddWithParents(handle.FinalPath(), isProtected, seen);
     }
 }
 

@@ -34,18 +34,26 @@ public:
 
     // Whether the folder held open can be named by identity and is neither a protected
     // folder nor one above a protected folder.
-    bool MayEnter(const CHeldFolder& folder) const;
+    bool MayEnter(const CHeldFolder& folder) const { return !Holds(folder, false); }
+    // Whether the folder held open is, or may be, one of the protected folders
+    // themselves (a drive letter can name one as its root).
+    bool IsProtectedFolder(const CHeldFolder& folder) const { return Holds(folder, true); }
 
 private:
     // A folder of the set by its file index, which the file system answers at once, and
     // its path: its whole identity asks the volume for its serial number, which costs
-    // as much as the rest, so it is asked only where two indexes match.
+    // as much as the rest, so it is asked only where two indexes match. Protected
+    // folders are members in their own right, the folders above them as their parents.
     struct Member {
         std::optional<ULONGLONG> index;
         std::wstring path;
+        bool isProtected;
     };
 
-    void AddWithParents(const std::wstring& path, std::vector<std::wstring>& seen);
+    // Whether the folder is a member (a protected one only, with protectedOnly), or
+    // cannot be told from one.
+    bool Holds(const CHeldFolder& folder, bool protectedOnly) const;
+    void AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen);
 
     std::vector<Member> m_members;
 };

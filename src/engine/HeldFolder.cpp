@@ -2,6 +2,8 @@
 
 #include <winternl.h>
 
+#include <memory>
+
 namespace corvale {
 namespace {
 
@@ -9,9 +11,10 @@ constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // Listing, deleting and clearing attributes, all on the one handle.
 constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE |
                                       SYNCHRONIZE;
-constexpr NTSTATUS kCannotDelete = static_cast<NTSTATUS>(0xC0000121L);
 constexpr NTSTATUS kAccessDenied = static_cast<NTSTATUS>(0xC0000022L);
 constexpr NTSTATUS kInvalidName = static_cast<NTSTATUS>(0xC0000033L);
+constexpr NTSTATUS kBufferOverflow = static_cast<NTSTATUS>(0x80000005L);
+constexpr FILE_INFORMATION_CLASS kFileNameInformation = static_cast<FILE_INFORMATION_CLASS>(9);
 
 // Opens name relative to the folder without following a link. The name is the one the
 // listing gave, matched exactly: it holds no separator, so it names an entry of this
@@ -51,6 +54,29 @@ bool ClearAttributes(HANDLE handle)
     FILE_BASIC_INFO basic{};
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     return ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
+}
+
+// The path of what the handle holds on its volume ("\\folder\\file"), or nothing.
+std::optional<std::wstring> VolumeName(HANDLE handle)
+{
+    // Most names fit the first buffer; a longer one is asked again at its own size.
+    ULONGLONG small[256];
+    std::unique_ptr<ULONGLONG[]> large;
+    void* buffer = small;
+    ULONG size = sizeof(small);
+    IO_STATUS_BLOCK status{};
+    NTSTATUS result = ::NtQueryInformationFile(handle, &status, buffer, size, kFileNameInformation);
+    const auto* info = static_cast<const FILE_NAME_INFO*>(buffer);
+    if (result == kBufferOverflow) {
+        size = sizeof(FILE_NAME_INFO) + info->FileNameLength;
+        large.reset(new ULONGLONG[size / sizeof(ULONGLONG) + 1]);
+        buffer = large.get();
+        result = ::NtQueryInformationFile(handle, &status, buffer, size, kFileNameInformation);
+        info = static_cast<const FILE_NAME_INFO*>(buffer);
+    }
+    if (result < 0) // the overflow of a name that grew meanwhile included
+        return std::nullopt;
+    return std::wstring(info->FileName, info->FileNameLength / sizeof(WCHAR));
 }
 
 // "\\?\" before a full path lifts the length limit; it also stops every further reading
@@ -138,15 +164,32 @@ bool CHeldFolder::NextBatch(void* buffer, DWORD size, bool first) const
 void CHeldFolder::DeleteChildFile(const std::wstring& name, bool clearAttributes) const
 {
     HANDLE opened = INVALID_HANDLE_VALUE;
-    // Deleted as it closes, as DeleteFileW does: one open and one close for each file.
-    NTSTATUS status = OpenRelative(m_handle.Get(), name, DELETE, FILE_NON_DIRECTORY_FILE | FILE_DELETE_ON_CLOSE, opened);
-    FileHandle file(opened);
-    if (status >= 0 || !clearAttributes || (status != kCannotDelete && status != kAccessDenied))
-        return; // gone, or held by what attributes do not change (in use)
-    status = OpenRelative(m_handle.Get(), name, DELETE | FILE_WRITE_ATTRIBUTES, FILE_NON_DIRECTORY_FILE, opened);
-    file.Reset(opened);
-    if (status >= 0 && ClearAttributes(file.Get()))
+    const ACCESS_MASK access = DELETE | (clearAttributes ? FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES : 0);
+    if (OpenRelative(m_handle.Get(), name, access, FILE_NON_DIRECTORY_FILE, opened) < 0)
+        return; // gone, or held without sharing
+    const FileHandle file(opened);
+    // Marked for deletion only once it is known to be this folder's own entry.
+    if (!IsOwnEntry(file.Get(), name) || SetDisposition(file.Get()) || !clearAttributes ||
+        ::GetLastError() != ERROR_ACCESS_DENIED)
+        return; // a link Wine opened as its target, gone, or in use
+    FILE_STANDARD_INFO standard{};
+    if (!::GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof(standard)) ||
+        standard.NumberOfLinks != 1)
+        return; // a second name of a file elsewhere keeps its read-only bit
+    if (ClearAttributes(file.Get()))
         (void)SetDisposition(file.Get()); // in use: it stays and the sweep goes on
+}
+
+bool CHeldFolder::IsOwnEntry(HANDLE file, const std::wstring& name) const
+{
+    if (!m_volumeName) {
+        const std::optional<std::wstring> folder = VolumeName(m_handle.Get());
+        if (!folder)
+            return false;
+        m_volumeName = folder->size() == 1 ? std::wstring() : *folder; // the root is "\"
+    }
+    // Exact, case and all: on a case-sensitive folder another case is another file.
+    return VolumeName(file) == *m_volumeName + L"\\" + name;
 }
 
 void CHeldFolder::DeleteWhenClosed()

@@ -52,7 +52,8 @@ public:
     template <typename Visit> void ForEachEntry(Visit visit) const;
 
     // Deletes a file entry of this folder as itself (a link, not what it names). With
-    // clearAttributes a read-only file goes too; otherwise it stays.
+    // clearAttributes a read-only file goes too, unless it has other names (a hard link
+    // shares its attributes with them); otherwise it stays.
     void DeleteChildFile(const std::wstring& name, bool clearAttributes) const;
 
     // Deletes this folder, which must be empty by then, when the handle closes. Clears
@@ -64,8 +65,14 @@ private:
 
     // Fills the buffer with the next entries; false at the end or on an error.
     bool NextBatch(void* buffer, DWORD size, bool first) const;
+    // Whether a file opened by the name of one of this folder's entries is that entry,
+    // not a file elsewhere: Wine lists a link to a file as a plain file and opens, and
+    // deletes, the file it names.
+    bool IsOwnEntry(HANDLE file, const std::wstring& name) const;
 
     FileHandle m_handle;
+    // The folder's name on its volume, asked once, at the first file deleted in it.
+    mutable std::optional<std::wstring> m_volumeName;
 };
 
 template <typename Visit> void CHeldFolder::ForEachEntry(Visit visit) const

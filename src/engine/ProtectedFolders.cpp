@@ -10,9 +10,12 @@
 namespace corvale {
 namespace {
 
-constexpr int kProtectedShellFolders[] = {
-    CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL,   CSIDL_FAVORITES, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA,  CSIDL_PROGRAM_FILES,
-    CSIDL_PROGRAM_FILESX86, CSIDL_MYPICTURES, CSIDL_MYMUSIC,   CSIDL_MYVIDEO, CSIDL_COMMON_APPDATA,
+// Known folders are named whatever their length, where the CSIDL calls stop at MAX_PATH.
+const KNOWNFOLDERID* const kProtectedKnownFolders[] = {
+    &FOLDERID_Desktop,         &FOLDERID_Documents, &FOLDERID_Favorites, &FOLDERID_RoamingAppData,
+    &FOLDERID_LocalAppData,    &FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_Pictures,
+    &FOLDERID_Music,           &FOLDERID_Videos,    &FOLDERID_ProgramData, &FOLDERID_Downloads,
+    &FOLDERID_Public,
 };
 
 void AddFolder(std::vector<std::wstring>& folders, const std::wstring& folder)
@@ -28,15 +31,7 @@ std::wstring SystemPath(UINT(WINAPI* get)(LPWSTR, UINT))
     return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
 }
 
-std::wstring ShellFolder(int csidl)
-{
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return std::wstring(); // none: nothing added
-    return folder;
-}
-
-// The known folder; empty when there is none.
+// The known folder; empty when there is none (nothing added).
 std::wstring KnownFolder(const KNOWNFOLDERID& id)
 {
     PWSTR wide = nullptr;
@@ -94,11 +89,9 @@ std::vector<std::wstring> ProtectedFolders()
     std::vector<std::wstring> folders;
     AddFolder(folders, SystemPath(::GetWindowsDirectoryW));
     AddFolder(folders, SystemPath(::GetSystemDirectoryW));
-    const std::wstring profile = ShellFolder(CSIDL_PROFILE);
+    const std::wstring profile = KnownFolder(FOLDERID_Profile);
     AddFolder(folders, profile);
-    for (int csidl : kProtectedShellFolders)
-        AddFolder(folders, ShellFolder(csidl));
-    for (const KNOWNFOLDERID* id : {&FOLDERID_Downloads, &FOLDERID_Public})
+    for (const KNOWNFOLDERID* id : kProtectedKnownFolders)
         AddFolder(folders, KnownFolder(*id));
     const std::wstring profiles = ProfilesFolder(profile);
     if (!profiles.empty()) {

@@ -10,14 +10,25 @@ thread_local CProtectedSetScope* t_innermost = nullptr;
 
 } // namespace
 
+void CProtectedSet::Resolve()
+{
+    if (m_identities)
+        return;
+    const std::vector<std::wstring> folders = ProtectedFolders();
+    m_keys = ProtectedFolderKeys(folders);
+    m_identities.emplace(m_checkIdentities ? folders : std::vector<std::wstring>());
+}
+
 bool CProtectedSet::MayEnter(const CHeldFolder& folder, const std::wstring& key)
 {
-    if (!m_identities) {
-        const std::vector<std::wstring> folders = ProtectedFolders();
-        m_keys = ProtectedFolderKeys(folders);
-        m_identities.emplace(m_checkIdentities ? folders : std::vector<std::wstring>());
-    }
+    Resolve();
     return MayEnterFolder(key, m_keys) && (!m_checkIdentities || m_identities->MayEnter(folder));
+}
+
+bool CProtectedSet::MayLookInto(const CHeldFolder& folder)
+{
+    Resolve();
+    return !m_checkIdentities || !m_identities->IsProtectedFolder(folder);
 }
 
 CProtectedSetScope::CProtectedSetScope(bool checkIdentities) : m_set(checkIdentities), m_outer(t_innermost)

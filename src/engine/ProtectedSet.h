@@ -24,8 +24,13 @@ public:
     // The set is resolved on the first call: a masked sweep that matches nothing never
     // needs it.
     bool MayEnter(const CHeldFolder& folder, const std::wstring& key);
+    // Whether a masked sweep may look into the folder it holds open: anything but a
+    // protected folder itself (a drive letter may name one as its root).
+    bool MayLookInto(const CHeldFolder& folder);
 
 private:
+    void Resolve();
+
     bool m_checkIdentities;
     std::vector<std::wstring> m_keys;
     std::optional<CProtectedIdentities> m_identities;
