@@ -183,10 +183,12 @@ void CHeldFolder::DeleteChildFile(const std::wstring& name, bool clearAttributes
 bool CHeldFolder::IsOwnEntry(HANDLE file, const std::wstring& name) const
 {
     if (!m_volumeName) {
-        const std::optional<std::wstring> folder = VolumeName(m_handle.Get());
+        std::optional<std::wstring> folder = VolumeName(m_handle.Get());
         if (!folder)
             return false;
-        m_volumeName = folder->size() == 1 ? std::wstring() : *folder; // the root is "\"
+        while (!folder->empty() && folder->back() == L'\\')
+            folder->pop_back(); // the root "\", and a folder opened as "...\", alike
+        m_volumeName = std::move(*folder);
     }
     // Exact, case and all: on a case-sensitive folder another case is another file.
     return VolumeName(file) == *m_volumeName + L"\\" + name;
