@@ -2,14 +2,15 @@
 
 #include "dialogs/HelpPath.h"
 #include "engine/RegistryKey.h"
+#include "platform/AnsiText.h"
 
 #include <htmlhelp.h>
 
 namespace corvale {
 namespace {
 
-constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunValue[] = "Corvale";
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Corvale";
 
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
@@ -40,7 +41,9 @@ std::string InstalledHelpFile()
     RegistryValue value;
     if (!run.FindValue(kRunValue, value).Found || value.Type != REG_SZ)
         return std::string();
-    return HelpPathFromRunValue(value.Data);
+    // HTML Help is opened through its ANSI entry, which takes the path as the code page
+    // spells it.
+    return HelpPathFromRunValue(AnsiBestFit(value.Data));
 }
 
 HWND ShowHelpFile(HWND owner, const std::string& path)

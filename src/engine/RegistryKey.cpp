@@ -1,6 +1,7 @@
 #include "engine/RegistryKey.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace corvale {
@@ -9,14 +10,30 @@ namespace {
 // Value and subkey names of up to 255 characters, and the terminator.
 constexpr DWORD kNameBufferSize = 256;
 
+bool IsStringType(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+std::wstring DataText(DWORD type, const std::vector<BYTE>& data, DWORD size)
+{
+    if (!IsStringType(type))
+        return std::wstring(data.begin(), std::find(data.begin(), data.begin() + size, BYTE{0}));
+    // An odd last byte is no character.
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (!text.empty())
+        std::memcpy(&text[0], data.data(), text.size() * sizeof(wchar_t));
+    return text.substr(0, text.find(L'\0'));
+}
+
 } // namespace
 
-CRegistryKey::CRegistryKey(const std::string& subKey, HKEY root)
+CRegistryKey::CRegistryKey(const std::wstring& subKey, HKEY root)
 {
     Reopen(subKey, root);
 }
 
-CRegistryKey::CRegistryKey(const std::string& subKey, HKEY root, REGSAM access) : m_access(access)
+CRegistryKey::CRegistryKey(const std::wstring& subKey, HKEY root, REGSAM access) : m_access(access)
 {
     Reopen(subKey, root);
 }
@@ -26,17 +43,17 @@ void CRegistryKey::Close()
     m_key.Reset();
 }
 
-bool CRegistryKey::Reopen(const std::string& name, HKEY parent)
+bool CRegistryKey::Reopen(const std::wstring& name, HKEY parent)
 {
     m_key.Reset();
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(parent, name.c_str(), 0, m_access, &opened) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(parent, name.c_str(), 0, m_access, &opened) != ERROR_SUCCESS)
         return false;
     m_key.Reset(opened);
     return true;
 }
 
-RegistryValue& CRegistryKey::FindValue(const std::string& name, RegistryValue& out) const
+RegistryValue& CRegistryKey::FindValue(const std::wstring& name, RegistryValue& out) const
 {
     for (DWORD index = 0;; ++index) {
         EnumValue(index, out);
@@ -53,17 +70,17 @@ RegistryValue& CRegistryKey::EnumValue(DWORD index, RegistryValue& out) const
 
     // The probe offers no room for data: a non-empty value answers ERROR_MORE_DATA with
     // its size, an empty one is read whole at once.
-    char name[kNameBufferSize];
+    wchar_t name[kNameBufferSize];
     DWORD nameLength = kNameBufferSize;
     DWORD type = REG_NONE;
     BYTE probe = 0;
     DWORD dataSize = 0;
-    LONG status = ::RegEnumValueA(m_key.Get(), index, name, &nameLength, nullptr, &type, &probe, &dataSize);
+    LONG status = ::RegEnumValueW(m_key.Get(), index, name, &nameLength, nullptr, &type, &probe, &dataSize);
     std::vector<BYTE> data;
     if (status == ERROR_MORE_DATA) {
-        data.resize(dataSize + 1);
+        data.resize(dataSize);
         nameLength = kNameBufferSize;
-        status = ::RegEnumValueA(m_key.Get(), index, name, &nameLength, nullptr, &type, data.data(), &dataSize);
+        status = ::RegEnumValueW(m_key.Get(), index, name, &nameLength, nullptr, &type, data.data(), &dataSize);
     } else if (status == ERROR_SUCCESS) {
         dataSize = 0;
     }
@@ -73,7 +90,7 @@ RegistryValue& CRegistryKey::EnumValue(DWORD index, RegistryValue& out) const
     out.Found = true;
     out.Name.assign(name, nameLength);
     out.Type = type;
-    out.Data.assign(data.begin(), std::find(data.begin(), data.begin() + dataSize, BYTE{0}));
+    out.Data = DataText(type, data, dataSize);
     return out;
 }
 
@@ -81,25 +98,26 @@ bool CRegistryKey::EnumSubKey(DWORD index, CRegistryKey& child) const
 {
     if (!m_key)
         return false;
-    char name[kNameBufferSize];
-    if (::RegEnumKeyA(m_key.Get(), index, name, kNameBufferSize) != ERROR_SUCCESS)
+    wchar_t name[kNameBufferSize];
+    DWORD nameLength = kNameBufferSize;
+    if (::RegEnumKeyExW(m_key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
-    child.Reopen(name, m_key.Get());
+    child.Reopen(std::wstring(name, nameLength), m_key.Get());
     return true;
 }
 
-LONG CRegistryKey::SetDword(const std::string& name, DWORD value)
+LONG CRegistryKey::SetDword(const std::wstring& name, DWORD value)
 {
     if (!m_key)
         return 0;
-    return ::RegSetValueExA(m_key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    return ::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                             sizeof(value));
 }
 
-void CRegistryKey::DeleteValue(const std::string& name)
+void CRegistryKey::DeleteValue(const std::wstring& name)
 {
     if (m_key)
-        (void)::RegDeleteValueA(m_key.Get(), name.c_str()); // a value that stays is left alone
+        (void)::RegDeleteValueW(m_key.Get(), name.c_str()); // a value that stays is left alone
 }
 
 void CRegistryKey::DeleteFoundValue(const RegistryValue& value)
@@ -113,13 +131,13 @@ void CRegistryKey::DeleteAllValues()
     if (!m_key)
         return;
     // Each deletion moves the next value to the index just emptied. A value that cannot
-    // be deleted (a name the ANSI code page cannot spell reads as "?") would come back
-    // there for ever, so it is stepped over and the rest still go. Every turn removes a
-    // value or moves past one, so the walk ends.
+    // be deleted (a key opened without the right to) would come back there for ever, so
+    // it is stepped over and the rest still go. Every turn removes a value or moves past
+    // one, so the walk ends.
     RegistryValue value;
     DWORD index = 0;
     while (EnumValue(index, value).Found) {
-        if (::RegDeleteValueA(m_key.Get(), value.Name.c_str()) != ERROR_SUCCESS)
+        if (::RegDeleteValueW(m_key.Get(), value.Name.c_str()) != ERROR_SUCCESS)
             ++index;
     }
 }

@@ -1,7 +1,9 @@
 #pragma once
 // CRegistryKey: one open registry key that is never created. When the open fails the
 // object stays closed and every operation on it does nothing, so a cleaning task opens
-// its key and does its work without checking.
+// its key and does its work without checking. Names and string data are UTF-16, as the
+// registry keeps them: a name the ANSI code page cannot spell is read, found and
+// deleted as it is.
 
 #include <windows.h>
 
@@ -14,8 +16,10 @@ namespace corvale {
 // What a value lookup or enumeration found. When Found is false the other fields keep
 // what an earlier call left in them.
 struct RegistryValue {
-    std::string Data; // the bytes read, up to the first zero byte
-    std::string Name; // empty for the unnamed default value
+    // String data up to its first zero character; for other types the bytes up to the
+    // first zero byte, one character each.
+    std::wstring Data;
+    std::wstring Name; // empty for the unnamed default value
     DWORD Type = REG_NONE;
     bool Found = false;
 };
@@ -24,21 +28,21 @@ class CRegistryKey {
 public:
     CRegistryKey() = default;
     // Opens root\subKey with read, set-value and create-subkey access.
-    CRegistryKey(const std::string& subKey, HKEY root);
+    CRegistryKey(const std::wstring& subKey, HKEY root);
     // Opens with the access given: a reader of the machine's keys asks for no more than a
     // standard user is granted.
-    CRegistryKey(const std::string& subKey, HKEY root, REGSAM access);
+    CRegistryKey(const std::wstring& subKey, HKEY root, REGSAM access);
 
     bool IsOpen() const { return m_key.IsValid(); }
     HKEY Handle() const { return m_key.Get(); }
 
     void Close();
     // Closes this key and opens parent\name in its place.
-    bool Reopen(const std::string& name, HKEY parent);
+    bool Reopen(const std::wstring& name, HKEY parent);
 
-    // Looks the value up by its exact name: byte-wise and case-sensitive, although the
-    // registry itself ignores case.
-    RegistryValue& FindValue(const std::string& name, RegistryValue& out) const;
+    // Looks the value up by its exact name: character by character and case-sensitive,
+    // although the registry itself ignores case.
+    RegistryValue& FindValue(const std::wstring& name, RegistryValue& out) const;
     // The value at an index of the key's value list. A value with empty data is found
     // with empty Data.
     RegistryValue& EnumValue(DWORD index, RegistryValue& out) const;
@@ -47,8 +51,8 @@ public:
     bool EnumSubKey(DWORD index, CRegistryKey& child) const;
 
     // Returns the status of the write, or 0 when the key is not open.
-    LONG SetDword(const std::string& name, DWORD value);
-    void DeleteValue(const std::string& name);
+    LONG SetDword(const std::wstring& name, DWORD value);
+    void DeleteValue(const std::wstring& name);
     void DeleteFoundValue(const RegistryValue& value);
     // Empties the key of every value, the unnamed default value and any order value of a
     // list included. A value that cannot be deleted stays and the rest still go.

@@ -17,32 +17,27 @@
 namespace corvale {
 namespace {
 
-constexpr wchar_t kShellFoldersKeyW[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kTypedAddressesKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr char kSearchAssistantKey[] = "Software\\Microsoft\\Search Assistant\\ACMru";
-constexpr char kRunHistoryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-constexpr char kOpenSaveHistoryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
-constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr char kNetworkSharesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WorkgroupCrawler\\Shares";
-constexpr char kMappedDrivesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Map Network Drive MRU";
-constexpr char kExplorerPoliciesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr wchar_t kShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr wchar_t kTypedAddressesKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr wchar_t kSearchAssistantKey[] = L"Software\\Microsoft\\Search Assistant\\ACMru";
+constexpr wchar_t kRunHistoryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+constexpr wchar_t kOpenSaveHistoryKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
+constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kNetworkSharesKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WorkgroupCrawler\\Shares";
+constexpr wchar_t kMappedDrivesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Map Network Drive MRU";
+constexpr wchar_t kExplorerPoliciesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 
 // The shell folder's path as the registry holds it, in UTF-16: a profile named outside
 // the code page would read as another user's folder through the ANSI calls.
 std::optional<std::wstring> ShellFolder(const wchar_t* name)
 {
-    RegKey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFoldersKeyW, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
+    const CRegistryKey key(kShellFoldersKey, HKEY_CURRENT_USER);
+    RegistryValue value;
+    if (!key.FindValue(name, value).Found)
         return std::nullopt;
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-    if (::RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    data.resize(data.find(L'\0'));
-    return data;
+    return value.Data;
 }
 
 void EmptyFolder(const std::wstring& folder)
@@ -57,7 +52,7 @@ std::wstring WindowsDirectory()
     return length > 0 && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
 }
 
-void WritePolicy(HKEY root, const char* keyPath, const char* name, int flag)
+void WritePolicy(HKEY root, const wchar_t* keyPath, const wchar_t* name, int flag)
 {
     (void)CRegistryKey(keyPath, root).SetDword(name, flag == 1 ? 1 : 0); // no rights: not written
 }
@@ -180,7 +175,7 @@ void ClearRunHistory()
 
 void WriteClearPageFileAtShutdown(int flag)
 {
-    WritePolicy(HKEY_LOCAL_MACHINE, kSessionManagerKey, "ClearPageFileAtShutdown", flag);
+    WritePolicy(HKEY_LOCAL_MACHINE, kSessionManagerKey, L"ClearPageFileAtShutdown", flag);
 }
 
 void ClearNetworkDriveLists()
@@ -193,7 +188,7 @@ void ClearNetworkDriveLists()
 
 void WriteNoRecentDocsHistory(int flag)
 {
-    WritePolicy(HKEY_CURRENT_USER, kExplorerPoliciesKey, "NoRecentDocsHistory", flag);
+    WritePolicy(HKEY_CURRENT_USER, kExplorerPoliciesKey, L"NoRecentDocsHistory", flag);
 }
 
 const TaskSlots& TaskCatalogue()

@@ -1,8 +1,5 @@
 #include "engine/UrlCache.h"
 
-#include <windows.h>
-#include <wininet.h>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,17 +7,22 @@
 
 #include "engine/CookieKeepList.h"
 #include "engine/CookieRules.h"
+#include "platform/AnsiText.h"
 #include "platform/Handle.h"
 
 namespace corvale {
 namespace {
 
 constexpr DWORD kInitialEntrySize = 4096;
+// The pattern Windows lists its cookie container for.
+constexpr wchar_t kCookiePattern[] = L"cookie:";
 
 // One walk over the cache. The entry buffer only grows: after one large entry every
 // later call offers the larger size.
 class CacheWalk {
 public:
+    CacheWalk(const UrlCacheListing& listing, const wchar_t* pattern) : m_listing(listing), m_pattern(pattern) {}
+
     // Fetches the first entry, or the entry that did not fit once more, into a new
     // buffer of the size asked for last.
     void FetchAgain()
@@ -30,18 +32,18 @@ public:
             FetchNext();
             return;
         }
-        const HANDLE find = ::FindFirstUrlCacheEntryA(nullptr, Entry(), PrepareSize());
+        const HANDLE find = m_listing.findFirst(m_pattern, Entry(), PrepareSize());
         Settle(find != nullptr);
         m_find.Reset(find);
     }
 
-    void FetchNext() { Settle(::FindNextUrlCacheEntryA(m_find.Get(), Entry(), PrepareSize()) != FALSE); }
+    void FetchNext() { Settle(m_listing.findNext(m_find.Get(), Entry(), PrepareSize()) != FALSE); }
 
     DWORD Status() const { return m_status; }
-    const INTERNET_CACHE_ENTRY_INFOA& Current() const { return *Entry(); }
+    const INTERNET_CACHE_ENTRY_INFOW& Current() const { return *Entry(); }
 
 private:
-    INTERNET_CACHE_ENTRY_INFOA* Entry() const { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(m_storage.get()); }
+    INTERNET_CACHE_ENTRY_INFOW* Entry() const { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(m_storage.get()); }
 
     DWORD* PrepareSize()
     {
@@ -66,6 +68,8 @@ private:
             m_bufferSize = m_callSize;
     }
 
+    const UrlCacheListing& m_listing;
+    const wchar_t* m_pattern;
     UrlCacheFindHandle m_find;
     std::unique_ptr<std::uint64_t[]> m_storage; // 8-byte aligned, as the record needs
     DWORD m_bufferSize = kInitialEntrySize;
@@ -73,25 +77,30 @@ private:
     DWORD m_status = ERROR_INSUFFICIENT_BUFFER;
 };
 
-void DecideOnEntry(const INTERNET_CACHE_ENTRY_INFOA& entry, bool cookiesOnly,
+// Decided on the entry's type, never on the listing it came from: the platforms list
+// different sets for the same pattern.
+void DecideOnEntry(const INTERNET_CACHE_ENTRY_INFOW& entry, bool cookiesOnly,
                    const std::optional<std::string>& keepText)
 {
     if (!entry.lpszSourceUrlName)
         return;
-    const bool isCookie = (entry.CacheEntryType & COOKIE_CACHE_ENTRY) != 0;
-    if (isCookie != cookiesOnly)
+    if (cookiesOnly) {
+        if ((entry.CacheEntryType & COOKIE_CACHE_ENTRY) == 0)
+            return;
+        // The keep-list holds the names as the keep-list dialog shows them, in the code
+        // page: the key is taken from the URL spelt the same way.
+        if (IsCookieEntryKept(keepText, CookieKeyOfUrl(AnsiBestFit(entry.lpszSourceUrlName))))
+            return;
+    } else if ((entry.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY)) != 0) {
         return;
-    if (isCookie && IsCookieEntryKept(keepText, CookieKeyOfUrl(entry.lpszSourceUrlName)))
-        return;
-    (void)::DeleteUrlCacheEntryA(entry.lpszSourceUrlName); // in use: it stays
+    }
+    (void)::DeleteUrlCacheEntryW(entry.lpszSourceUrlName); // in use: it stays
 }
 
-} // namespace
-
-bool CleanUrlCache(bool cookiesOnly)
+bool Walk(const UrlCacheListing& listing, const wchar_t* pattern, bool cookiesOnly,
+          const std::optional<std::string>& keepText)
 {
-    const std::optional<std::string> keepText = CookieKeepList().LoadText();
-    CacheWalk walk;
+    CacheWalk walk(listing, pattern);
     for (;;) {
         switch (walk.Status()) {
         case ERROR_INSUFFICIENT_BUFFER: walk.FetchAgain(); break;
@@ -103,6 +112,20 @@ bool CleanUrlCache(bool cookiesOnly)
         default: return false;
         }
     }
+}
+
+} // namespace
+
+bool CleanUrlCache(bool cookiesOnly, const UrlCacheListing& listing)
+{
+    const std::optional<std::string> keepText = CookieKeepList().LoadText();
+    if (!cookiesOnly)
+        return Walk(listing, nullptr, false, keepText);
+    // Windows lists its cookies only for the pattern, and only content without one. Wine
+    // lists nothing for the pattern (it knows the container as "Cookie:") and every entry
+    // without one. Both walks together find every cookie on either.
+    const bool byPattern = Walk(listing, kCookiePattern, true, keepText);
+    return Walk(listing, nullptr, true, keepText) && byPattern;
 }
 
 } // namespace corvale

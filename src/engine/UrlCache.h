@@ -1,12 +1,24 @@
 #pragma once
 // Cleaning of the browser's URL cache (WinINet).
 
+#include <windows.h>
+#include <wininet.h>
+
 namespace corvale {
 
-// Walks the current user's URL cache. With cookiesOnly false it deletes every entry
-// that is not a cookie entry; with cookiesOnly true every cookie entry the keep-list
-// does not spare. The keep-list is read afresh on every call. True when the walk
-// reached the end of the cache, false when it stopped on another error.
-bool CleanUrlCache(bool cookiesOnly);
+// The calls that list the cache, the system's wide ones unless a test stands in for a
+// platform that answers the search patterns otherwise.
+struct UrlCacheListing {
+    using FindFirst = HANDLE(WINAPI*)(LPCWSTR pattern, LPINTERNET_CACHE_ENTRY_INFOW entry, LPDWORD size);
+    using FindNext = BOOL(WINAPI*)(HANDLE find, LPINTERNET_CACHE_ENTRY_INFOW entry, LPDWORD size);
+    FindFirst findFirst = ::FindFirstUrlCacheEntryW;
+    FindNext findNext = ::FindNextUrlCacheEntryW;
+};
+
+// Walks the current user's URL cache. With cookiesOnly false it deletes every content
+// entry (neither a cookie nor a history entry); with cookiesOnly true every cookie entry
+// the keep-list does not spare. The keep-list is read afresh on every call. True when
+// the walks reached the end of the cache, false when one stopped on another error.
+bool CleanUrlCache(bool cookiesOnly, const UrlCacheListing& listing = UrlCacheListing());
 
 } // namespace corvale

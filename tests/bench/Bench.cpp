@@ -111,23 +111,24 @@ std::string CacheEntriesLeft()
     return std::to_string(test::CacheUrls(false).size());
 }
 
-// The platform's floor for the cache: every entry that is not a cookie, deleted as met.
+// The platform's floor for the cache: every content entry (neither a cookie nor history),
+// deleted as met.
 void BareCacheLoop()
 {
     constexpr DWORD kBufferSize = 65536;
     std::vector<std::uint64_t> buffer(kBufferSize / sizeof(std::uint64_t));
-    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
     DWORD size = kBufferSize;
     entry->dwStructSize = size;
-    UrlCacheFindHandle find(::FindFirstUrlCacheEntryA(nullptr, entry, &size));
+    UrlCacheFindHandle find(::FindFirstUrlCacheEntryW(nullptr, entry, &size));
     if (!find)
         return;
     do {
-        if ((entry->CacheEntryType & COOKIE_CACHE_ENTRY) == 0)
-            (void)::DeleteUrlCacheEntryA(entry->lpszSourceUrlName); // in use: it stays
+        if ((entry->CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY)) == 0)
+            (void)::DeleteUrlCacheEntryW(entry->lpszSourceUrlName); // in use: it stays
         size = kBufferSize;
         entry->dwStructSize = size;
-    } while (::FindNextUrlCacheEntryA(find.Get(), entry, &size));
+    } while (::FindNextUrlCacheEntryW(find.Get(), entry, &size));
 }
 
 void FillCache(int count)

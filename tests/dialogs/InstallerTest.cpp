@@ -5,6 +5,7 @@
 #include "dialogs/HelpFile.h"
 #include "dialogs/HelpPath.h"
 #include "engine/RegistryKey.h"
+#include "platform/AnsiText.h"
 #include "support/EngineScratch.h"
 #include "support/Processes.h"
 #include "platform/Handle.h"
@@ -34,8 +35,9 @@ std::string ProgramFiles32()
 std::string RunValue()
 {
     RegistryValue value;
-    CRegistryKey(test::kRunKey, HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE | KEY_WOW64_32KEY).FindValue("Corvale", value);
-    return value.Found ? value.Data : "(none)";
+    CRegistryKey(WideFromAnsi(test::kRunKey), HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE | KEY_WOW64_32KEY)
+        .FindValue(L"Corvale", value);
+    return value.Found ? AnsiBestFit(value.Data) : "(none)";
 }
 
 std::string StartMenuPrograms()

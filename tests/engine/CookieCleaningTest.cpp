@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstring>
+#include <cwchar>
+
 #include "engine/CookieKeepList.h"
 #include "engine/FolderCleaner.h"
 #include "platform/AnsiText.h"
@@ -77,19 +80,6 @@ protected:
     test::ScopedUrlCacheRestore m_cache;
 };
 
-TEST_F(UrlCacheTest, CookieCleaningDeletesTheCookiesNotKeptAndNothingElse)
-{
-    Keep("B\n");
-    AddCookie("Cookie:A@B.C/");
-    AddCookie("Cookie:A@D.B.C/");
-    AddPage("http://www.example.test/page.html");
-
-    EXPECT_TRUE(CleanUrlCache(true));
-
-    EXPECT_EQ(Names{"Cookie:A@B.C/"}, CacheUrls(true));
-    EXPECT_EQ(Names{"http://www.example.test/page.html"}, CacheUrls(false));
-}
-
 TEST_F(UrlCacheTest, AnEmptyListKeepsNoCookieEntry)
 {
     Keep("");
@@ -99,7 +89,88 @@ TEST_F(UrlCacheTest, AnEmptyListKeepsNoCookieEntry)
     EXPECT_EQ(Names{}, CacheUrls(true));
 }
 
-TEST_F(UrlCacheTest, CookiesSetThroughWinInetAreKeptByTheirSite)
+// Which container an entry lives in: Windows and Wine both sort entries by the prefix of
+// their URL.
+enum class Container { Content, Cookies, History, None };
+Container g_listed = Container::None;
+
+Container ContainerOf(const wchar_t* url)
+{
+    if (url && std::wcsncmp(url, L"Cookie:", 7) == 0)
+        return Container::Cookies;
+    if (url && std::wcsncmp(url, L"Visited:", 8) == 0)
+        return Container::History;
+    return Container::Content;
+}
+
+// Wine's real entries listed as Windows documents it: no pattern gives the content only,
+// "cookie:" the cookies, "visited:" the history. Wine itself lists every entry for no
+// pattern.
+BOOL WINAPI DocumentedFindNext(HANDLE find, LPINTERNET_CACHE_ENTRY_INFOW entry, LPDWORD size)
+{
+    const DWORD offered = *size;
+    while (::FindNextUrlCacheEntryW(find, entry, size)) {
+        if (ContainerOf(entry->lpszSourceUrlName) == g_listed)
+            return TRUE;
+        entry->dwStructSize = *size = offered;
+    }
+    return FALSE;
+}
+
+HANDLE WINAPI DocumentedFindFirst(LPCWSTR pattern, LPINTERNET_CACHE_ENTRY_INFOW entry, LPDWORD size)
+{
+    g_listed = !pattern                                 ? Container::Content
+               : std::wcscmp(pattern, L"cookie:") == 0  ? Container::Cookies
+               : std::wcscmp(pattern, L"visited:") == 0 ? Container::History
+                                                        : Container::None;
+    const DWORD offered = *size;
+    HANDLE find = ::FindFirstUrlCacheEntryW(nullptr, entry, size);
+    if (!find || ContainerOf(entry->lpszSourceUrlName) == g_listed)
+        return find;
+    entry->dwStructSize = *size = offered;
+    if (DocumentedFindNext(find, entry, size))
+        return find;
+    const DWORD error = ::GetLastError();
+    ::FindCloseUrlCache(find);
+    ::SetLastError(error);
+    return nullptr;
+}
+
+// Each slot leaves the same entries whether the cache is listed as Wine or as Windows
+// lists it.
+class UrlCacheListingTest : public UrlCacheTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    UrlCacheListingTest()
+    {
+        AddPage("http://www.example.test/a.html");
+        EXPECT_TRUE(test::AddCacheEntry(kVisited, URLHISTORY_CACHE_ENTRY));
+    }
+
+    static UrlCacheListing Listing()
+    {
+        return std::strcmp(GetParam(), "AsWindows") == 0 ? UrlCacheListing{DocumentedFindFirst, DocumentedFindNext}
+                                                         : UrlCacheListing();
+    }
+
+    static constexpr char kVisited[] = "Visited: me@http://www.example.test/a.html";
+};
+
+TEST_P(UrlCacheListingTest, CookieCleaningDeletesTheCookiesNotKeptAndNothingElse)
+{
+    // The keep-list holds the Polish name as the code page spells it.
+    Keep("B\nL\xF3\x64z\n");
+    AddCookie("Cookie:A@B.C/");
+    AddCookie("Cookie:A@D.B.C/");
+    ASSERT_TRUE(test::AddCacheEntry(L"Cookie:A@\x141\xF3\x64\x17A.C/", COOKIE_CACHE_ENTRY));
+    ASSERT_TRUE(test::AddCacheEntry(L"Cookie:A@\x65E5\x672C.C/", COOKIE_CACHE_ENTRY));
+
+    EXPECT_TRUE(CleanUrlCache(true, Listing()));
+
+    EXPECT_EQ((Names{"Cookie:A@B.C/", "Cookie:A@L\xF3\x64z.C/"}), CacheUrls(true));
+    EXPECT_EQ((Names{kVisited, "http://www.example.test/a.html"}), CacheUrls(false));
+}
+
+TEST_P(UrlCacheListingTest, CookiesSetThroughWinInetAreKeptByTheirSite)
 {
     const char* expires = "; expires=Sat, 01-Jan-2033 00:00:00 GMT";
     ASSERT_TRUE(::InternetSetCookieA("http://www.kept.test/", "k", (std::string("v=1") + expires).c_str()));
@@ -108,25 +179,26 @@ TEST_F(UrlCacheTest, CookiesSetThroughWinInetAreKeptByTheirSite)
     ASSERT_EQ(2u, before.size()) << "WinINet made no cookie entries";
     Keep("www.kept\n");
 
-    EXPECT_TRUE(CleanUrlCache(true));
+    EXPECT_TRUE(CleanUrlCache(true, Listing()));
 
     ASSERT_EQ(1u, CacheUrls(true).size());
     EXPECT_NE(std::string::npos, CacheUrls(true)[0].find("kept")) << CacheUrls(true)[0];
 }
 
-TEST_F(UrlCacheTest, CacheCleaningDeletesEveryEntryButTheCookies)
+TEST_P(UrlCacheListingTest, CacheCleaningDeletesTheContentAndNeitherCookiesNorHistory)
 {
     Keep("");
     AddCookie("Cookie:A@B.C/");
-    AddPage("http://www.example.test/a.html");
     AddPage("http://www.example.test/b.css");
-    ASSERT_TRUE(test::AddCacheEntry("Visited: me@http://www.example.test/a.html", URLHISTORY_CACHE_ENTRY));
 
-    EXPECT_TRUE(CleanUrlCache(false));
+    EXPECT_TRUE(CleanUrlCache(false, Listing()));
 
     EXPECT_EQ(Names{"Cookie:A@B.C/"}, CacheUrls(true));
-    EXPECT_EQ(Names{}, CacheUrls(false));
+    EXPECT_EQ(Names{kVisited}, CacheUrls(false));
 }
+
+INSTANTIATE_TEST_SUITE_P(Listing, UrlCacheListingTest, ::testing::Values("AsWine", "AsWindows"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 TEST_F(UrlCacheTest, AnEntryLargerThanTheFirstBufferIsFetchedAgainAndNoneIsSkipped)
 {

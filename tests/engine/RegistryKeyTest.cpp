@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/RegistryKey.h"
+#include "platform/AnsiText.h"
 #include "support/EngineScratch.h"
 
 namespace corvale {
@@ -23,16 +24,18 @@ TEST_F(RegistryKeyTest, FindValueMatchesTheExactNameOnly)
 {
     SetString(HKEY_CURRENT_USER, m_key.Path(), "Cookies", "C:\\users\\me\\Cookies");
     SetString(HKEY_CURRENT_USER, m_key.Path(), "Cache", "C:\\users\\me\\Temporary Internet Files");
-    const CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
+    test::SetWideString(HKEY_CURRENT_USER, m_key.Path(), L"\x141\xF3\x64\x17A", L"\x65E5\x672C\x8A9E");
+    const CRegistryKey key(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER);
 
     RegistryValue value;
-    ASSERT_TRUE(key.FindValue("Cache", value).Found);
-    EXPECT_EQ("Cache", value.Name);
-    EXPECT_EQ("C:\\users\\me\\Temporary Internet Files", value.Data);
+    ASSERT_TRUE(key.FindValue(L"Cache", value).Found);
+    EXPECT_EQ(L"Cache", value.Name);
+    EXPECT_EQ(L"C:\\users\\me\\Temporary Internet Files", value.Data);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.Type);
+    EXPECT_EQ(L"\x65E5\x672C\x8A9E", key.FindValue(L"\x141\xF3\x64\x17A", value).Data) << "Polish name, Japanese data";
 
-    EXPECT_FALSE(key.FindValue("cache", value).Found) << "the lookup is case-sensitive";
-    EXPECT_FALSE(key.FindValue("Cach", value).Found);
+    EXPECT_FALSE(key.FindValue(L"cache", value).Found) << "the lookup is case-sensitive";
+    EXPECT_FALSE(key.FindValue(L"Cach", value).Found);
 }
 
 TEST_F(RegistryKeyTest, EnumValueReadsDataUpToTheFirstZeroAndEmptyDataAsFound)
@@ -42,30 +45,30 @@ TEST_F(RegistryKeyTest, EnumValueReadsDataUpToTheFirstZeroAndEmptyDataAsFound)
     test::SetRaw(HKEY_CURRENT_USER, m_key.Path(), "nothing", REG_BINARY, std::string());
     const std::string big(10000, 'z');
     SetString(HKEY_CURRENT_USER, m_key.Path(), "big", big);
-    const CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
+    const CRegistryKey key(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER);
 
     RegistryValue value;
-    EXPECT_EQ("ab", key.FindValue("bin", value).Data);
+    EXPECT_EQ(L"ab", key.FindValue(L"bin", value).Data);
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), value.Type);
-    EXPECT_EQ(big, key.FindValue("big", value).Data);
-    value.Data = "stale";
-    ASSERT_TRUE(key.FindValue("empty", value).Found);
-    EXPECT_EQ("", value.Data);
-    ASSERT_TRUE(key.FindValue("nothing", value).Found);
-    EXPECT_EQ("", value.Data);
+    EXPECT_EQ(WideFromAnsi(big), key.FindValue(L"big", value).Data);
+    value.Data = L"stale";
+    ASSERT_TRUE(key.FindValue(L"empty", value).Found);
+    EXPECT_EQ(L"", value.Data);
+    ASSERT_TRUE(key.FindValue(L"nothing", value).Found);
+    EXPECT_EQ(L"", value.Data);
     EXPECT_FALSE(key.EnumValue(4, value).Found);
 }
 
 TEST_F(RegistryKeyTest, AMissingKeyStaysClosedAndEveryOperationDoesNothing)
 {
     const std::string missing = Sub("missing");
-    CRegistryKey key(missing, HKEY_CURRENT_USER);
+    CRegistryKey key(WideFromAnsi(missing), HKEY_CURRENT_USER);
 
     EXPECT_FALSE(key.IsOpen());
-    EXPECT_EQ(0, key.SetDword("NoRecentDocsHistory", 1));
+    EXPECT_EQ(0, key.SetDword(L"NoRecentDocsHistory", 1));
     RegistryValue value;
     EXPECT_FALSE(key.EnumValue(0, value).Found);
-    EXPECT_FALSE(key.FindValue("", value).Found);
+    EXPECT_FALSE(key.FindValue(L"", value).Found);
     CRegistryKey child;
     EXPECT_FALSE(key.EnumSubKey(0, child));
     key.DeleteAllValues();
@@ -75,10 +78,10 @@ TEST_F(RegistryKeyTest, AMissingKeyStaysClosedAndEveryOperationDoesNothing)
 
 TEST_F(RegistryKeyTest, SetDwordWritesAFourByteValue)
 {
-    CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
-    EXPECT_EQ(ERROR_SUCCESS, key.SetDword("ClearPageFileAtShutdown", 1));
+    CRegistryKey key(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER);
+    EXPECT_EQ(ERROR_SUCCESS, key.SetDword(L"ClearPageFileAtShutdown", 1));
     EXPECT_EQ(1u, test::GetDwordValue(HKEY_CURRENT_USER, m_key.Path(), "ClearPageFileAtShutdown"));
-    key.SetDword("ClearPageFileAtShutdown", 0);
+    key.SetDword(L"ClearPageFileAtShutdown", 0);
     EXPECT_EQ(0u, test::GetDwordValue(HKEY_CURRENT_USER, m_key.Path(), "ClearPageFileAtShutdown"));
 }
 
@@ -87,7 +90,7 @@ TEST_F(RegistryKeyTest, DeleteAllValuesEmptiesATypedAddressList)
     for (int i = 1; i <= 25; ++i)
         SetString(HKEY_CURRENT_USER, m_key.Path(), "url" + std::to_string(i),
                   "http://example" + std::to_string(i) + ".test/");
-    CRegistryKey(m_key.Path(), HKEY_CURRENT_USER).DeleteAllValues();
+    CRegistryKey(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER).DeleteAllValues();
 
     EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, m_key.Path()));
     EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, m_key.Path()));
@@ -102,34 +105,24 @@ TEST_F(RegistryKeyTest, DeleteAllValuesTakesOrderAndDefaultValuesButKeepsSubKeys
     SetString(HKEY_CURRENT_USER, m_key.Path(), "", "default");
     SetString(HKEY_CURRENT_USER, Sub("txt"), "a", "inner.txt");
 
-    CRegistryKey(m_key.Path(), HKEY_CURRENT_USER).DeleteAllValues();
+    CRegistryKey(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER).DeleteAllValues();
 
     EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, m_key.Path()));
     EXPECT_EQ(Names{"txt"}, SubKeyNames(HKEY_CURRENT_USER, m_key.Path()));
     EXPECT_EQ(Names{"a"}, ValueNames(HKEY_CURRENT_USER, Sub("txt")));
 }
 
-TEST_F(RegistryKeyTest, DeleteAllValuesStepsOverValuesItCannotDeleteAndTakesTheRest)
+TEST_F(RegistryKeyTest, DeleteAllValuesTakesNamesInEveryScriptAndEndsOnValuesItCannotDelete)
 {
-    // A name the ANSI code page cannot spell is enumerated as "?" (or a best fit) and
-    // cannot be deleted by that name: the list cleaning must step over it, and end.
-    // Values are listed in name order, so "\x2122" (which the code page spells) comes
-    // after the first one that cannot go.
-    HKEY raw = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, m_key.Path().c_str(), 0, KEY_ALL_ACCESS, &raw));
-    const DWORD data = 1;
-    for (const wchar_t* name : {L"a", L"\x0100share", L"\x2122", L"\x4E2D\x6587"})
-        ::RegSetValueExW(raw, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), 4);
-    ::RegCloseKey(raw);
-    CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
-    RegistryValue value;
-    ASSERT_TRUE(key.EnumValue(1, value).Found);
-    ASSERT_NE(ERROR_SUCCESS, ::RegDeleteValueA(key.Handle(), value.Name.c_str()));
+    // Names the ANSI code page spells only by a best fit, or not at all.
+    for (const wchar_t* name : {L"a", L"\x0100share", L"\x2122", L"\x141\xF3\x64\x17A", L"\x65E5\x672C\x8A9E"})
+        test::SetWideString(HKEY_CURRENT_USER, m_key.Path(), name, L"x");
+    CRegistryKey(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER, KEY_QUERY_VALUE).DeleteAllValues();
+    ASSERT_EQ(5u, ValueNames(HKEY_CURRENT_USER, m_key.Path()).size()) << "no right to delete: the walk still ends";
 
-    key.DeleteAllValues();
+    CRegistryKey(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER).DeleteAllValues();
 
-    EXPECT_EQ(2u, ValueNames(HKEY_CURRENT_USER, m_key.Path()).size());
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ::RegQueryValueExW(key.Handle(), L"\x2122", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, m_key.Path()));
 }
 
 TEST_F(RegistryKeyTest, DeleteAllSubKeyValuesEmptiesTheDirectSubKeysOnly)
@@ -142,7 +135,7 @@ TEST_F(RegistryKeyTest, DeleteAllSubKeyValuesEmptiesTheDirectSubKeysOnly)
     }
     SetString(HKEY_CURRENT_USER, Sub("5603\\deeper"), "d", "deep");
 
-    CRegistryKey(m_key.Path(), HKEY_CURRENT_USER).DeleteAllSubKeyValues();
+    CRegistryKey(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER).DeleteAllSubKeyValues();
 
     EXPECT_EQ(Names{"x"}, ValueNames(HKEY_CURRENT_USER, m_key.Path()));
     EXPECT_EQ((Names{"5001", "5603"}), SubKeyNames(HKEY_CURRENT_USER, m_key.Path()));
@@ -155,18 +148,18 @@ TEST_F(RegistryKeyTest, EnumSubKeyReopensTheChildOnEachSubKey)
 {
     SetString(HKEY_CURRENT_USER, Sub("first"), "v1", "1");
     SetString(HKEY_CURRENT_USER, Sub("second"), "v2", "2");
-    const CRegistryKey key(m_key.Path(), HKEY_CURRENT_USER);
+    const CRegistryKey key(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER);
     CRegistryKey child;
     RegistryValue value;
 
     ASSERT_TRUE(key.EnumSubKey(0, child));
-    EXPECT_EQ("v1", child.EnumValue(0, value).Name);
+    EXPECT_EQ(L"v1", child.EnumValue(0, value).Name);
     ASSERT_TRUE(key.EnumSubKey(1, child));
-    EXPECT_EQ("v2", child.EnumValue(0, value).Name);
+    EXPECT_EQ(L"v2", child.EnumValue(0, value).Name);
     EXPECT_FALSE(key.EnumSubKey(2, child));
 
-    EXPECT_TRUE(child.Reopen("first", key.Handle()));
-    EXPECT_FALSE(child.Reopen("none", key.Handle()));
+    EXPECT_TRUE(child.Reopen(L"first", key.Handle()));
+    EXPECT_FALSE(child.Reopen(L"none", key.Handle()));
     EXPECT_FALSE(child.IsOpen());
 }
 

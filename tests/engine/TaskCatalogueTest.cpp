@@ -99,6 +99,7 @@ TEST_F(TaskSlotTest, TypedAddressesAreEmptied)
 {
     for (int i = 1; i <= 3; ++i)
         SetString(HKEY_CURRENT_USER, kTypedUrlsKey, "url" + std::to_string(i), "http://example.test/");
+    SetWideString(HKEY_CURRENT_USER, kTypedUrlsKey, L"\x141\xF3\x64\x17A", L"http://\x141\xF3\x64\x17A.test/");
     ClearTypedAddresses();
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTypedUrlsKey));
     EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey));
@@ -263,6 +264,7 @@ TEST_F(TaskSlotTest, RunAndOpenSaveListsAreEmptied)
     const std::string openSave = kOpenSaveMruKey;
     SetString(HKEY_CURRENT_USER, kRunMruKey, "a", "regedit\\1");
     SetString(HKEY_CURRENT_USER, kRunMruKey, "MRUList", "a");
+    SetWideString(HKEY_CURRENT_USER, kRunMruKey, L"\x65E5\x672C\x8A9E", L"notepad \x65E5\x672C\x8A9E.txt\\1");
     SetString(HKEY_CURRENT_USER, openSave, "a", "C:\\secret.txt");
     SetString(HKEY_CURRENT_USER, openSave + "\\txt", "a", "C:\\secret.txt");
     SetString(HKEY_CURRENT_USER, openSave + "\\*", "MRUList", "a");

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/AnsiText.h"
+
 namespace corvale::test {
 namespace {
 
@@ -245,6 +247,17 @@ void SetString(HKEY root, const std::string& path, const std::string& name, cons
     SetRaw(root, path, name, REG_SZ, std::string(data.c_str(), data.size() + 1));
 }
 
+void SetWideString(HKEY root, const std::string& path, const std::wstring& name, const std::wstring& data)
+{
+    CreateKey(root, path);
+    HKEY key = OpenForTest(root, path);
+    if (!key)
+        return;
+    ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                     static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+}
+
 void SetDwordValue(HKEY root, const std::string& path, const std::string& name, DWORD data)
 {
     SetRaw(root, path, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&data), 4));
@@ -455,23 +468,35 @@ bool AddCacheEntry(const std::string& url, DWORD type, size_t fileSize, const st
                                   static_cast<DWORD>(headers.size()), nullptr, nullptr) != FALSE;
 }
 
+bool AddCacheEntry(const std::wstring& url, DWORD type)
+{
+    wchar_t file[MAX_PATH] = {};
+    if (!::CreateUrlCacheEntryW(url.c_str(), 1, L"txt", file, 0))
+        return false;
+    WriteFileBytes(file, "c");
+    FILETIME never{};
+    return ::CommitUrlCacheEntryW(url.c_str(), file, never, never, type, nullptr, 0, nullptr, nullptr) != FALSE;
+}
+
 namespace {
 
 // Calls visit for every entry of the URL cache, fetching an entry again into a larger
 // buffer when it does not fit.
-template <typename Visit> void WalkCache(Visit visit)
+template <typename Char, typename Info, typename Visit>
+void WalkCache(HANDLE(WINAPI* findFirst)(const Char*, Info*, DWORD*), BOOL(WINAPI* findNext)(HANDLE, Info*, DWORD*),
+               Visit visit)
 {
     std::vector<std::uint64_t> buffer(512); // 4096 bytes, aligned as the record needs
     HANDLE find = nullptr;
     for (;;) {
-        auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+        auto* info = reinterpret_cast<Info*>(buffer.data());
         DWORD size = static_cast<DWORD>(buffer.size() * sizeof(buffer[0]));
         info->dwStructSize = size;
         bool fetched = false;
         if (find) {
-            fetched = ::FindNextUrlCacheEntryA(find, info, &size) != FALSE;
+            fetched = findNext(find, info, &size) != FALSE;
         } else {
-            find = ::FindFirstUrlCacheEntryA(nullptr, info, &size);
+            find = findFirst(nullptr, info, &size);
             fetched = find != nullptr;
         }
         if (fetched) {
@@ -491,8 +516,9 @@ template <typename Visit> void WalkCache(Visit visit)
 std::vector<CacheEntry> CacheEntries()
 {
     std::vector<CacheEntry> entries;
-    WalkCache([&](const INTERNET_CACHE_ENTRY_INFOA& info) {
-        entries.push_back({info.lpszSourceUrlName ? info.lpszSourceUrlName : "", info.CacheEntryType});
+    WalkCache(::FindFirstUrlCacheEntryW, ::FindNextUrlCacheEntryW, [&](const INTERNET_CACHE_ENTRY_INFOW& info) {
+        const std::wstring url = info.lpszSourceUrlName ? info.lpszSourceUrlName : L"";
+        entries.push_back({AnsiBestFit(url), info.CacheEntryType, url});
     });
     std::sort(entries.begin(), entries.end());
     return entries;
@@ -511,7 +537,7 @@ std::vector<std::string> CacheUrls(bool cookies)
 void DeleteAllCacheEntries()
 {
     for (const CacheEntry& entry : CacheEntries())
-        ::DeleteUrlCacheEntryA(entry.url.c_str());
+        ::DeleteUrlCacheEntryW(entry.wideUrl.c_str());
 }
 
 struct ScopedUrlCacheRestore::Saved {
@@ -526,7 +552,7 @@ struct ScopedUrlCacheRestore::Saved {
 
 ScopedUrlCacheRestore::ScopedUrlCacheRestore()
 {
-    WalkCache([&](const INTERNET_CACHE_ENTRY_INFOA& info) {
+    WalkCache(::FindFirstUrlCacheEntryA, ::FindNextUrlCacheEntryA, [&](const INTERNET_CACHE_ENTRY_INFOA& info) {
         if (!info.lpszSourceUrlName)
             return;
         Saved saved{info.lpszSourceUrlName,

@@ -72,6 +72,8 @@ bool KeyExists(HKEY root, const std::string& path);
 void CreateKey(HKEY root, const std::string& path);
 void DeleteKeyTree(HKEY root, const std::string& path);
 void SetString(HKEY root, const std::string& path, const std::string& name, const std::string& data);
+// A value named in any script, as the ANSI calls above cannot name it.
+void SetWideString(HKEY root, const std::string& path, const std::wstring& name, const std::wstring& data);
 void SetDwordValue(HKEY root, const std::string& path, const std::string& name, DWORD data);
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
 std::optional<DWORD> GetDwordValue(HKEY root, const std::string& path, const std::string& name);
@@ -142,13 +144,16 @@ private:
 
 // URL-cache entries made by WinINet itself.
 struct CacheEntry {
-    std::string url;
+    std::string url; // as the code page spells it
     DWORD type;
+    std::wstring wideUrl;
     bool operator<(const CacheEntry& other) const { return url < other.url; }
 };
 // Creates the entry with a local file of the given size; true when committed.
 bool AddCacheEntry(const std::string& url, DWORD type, size_t fileSize = 16,
                    const std::string& headers = std::string());
+// An entry whose URL the code page may not spell.
+bool AddCacheEntry(const std::wstring& url, DWORD type);
 std::vector<CacheEntry> CacheEntries();
 std::vector<std::string> CacheUrls(bool cookies);
 void DeleteAllCacheEntries();
