@@ -11,6 +11,7 @@
 #include "dialogs/DialogTesting.h"
 #include "settings/SettingsStore.h"
 #include "support/EngineUserState.h"
+#include "support/FreedMemory.h"
 
 namespace corvale {
 namespace {
@@ -131,6 +132,25 @@ TEST_F(MainWindowTest, CleanNowCleansWhatIsTickedEvenBeforeThePageIsCommitted)
     ASSERT_NE(m_window->ProgressWindow(), nullptr);
     EXPECT_EQ(ListItems(::GetDlgItem(*m_window->ProgressWindow(), IDC_PROGRESS_LIST)).size(), 5u);
     EXPECT_TRUE(::IsWindowEnabled(Window()));
+}
+
+TEST_F(MainWindowTest, ARunWhileTheProgressListIsScrolledReplacesTheWindowOnceTheDragHasEnded)
+{
+    const FreedMemoryPoison poison;            // an object freed under the list's dispatch fails at once
+    ::SendMessageA(Window(), WM_HOTKEY, 1, 0); // a first run fills what a first one caches
+    HWND list = ::GetDlgItem(*m_window->ProgressWindow(), IDC_PROGRESS_LIST);
+    for (int i = 0; i < 20; ++i)
+        ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("line"));
+    const std::string objects = test::Box(0, 0, CountGdiObjects(), CountThreadWindows());
+    RECT bar{};
+    ::GetWindowRect(list, &bar);
+    // The hot key comes while the user drags the scroll thumb; the release ends a drag
+    // that outlives it.
+    ::PostMessageA(Window(), WM_HOTKEY, 1, 0);
+    ::PostMessageA(list, WM_LBUTTONUP, 0, 0);
+    ::SendMessageA(list, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(bar.right - 8, bar.top + 24));
+    EXPECT_FALSE(::IsWindow(list)) << "no run replaced the window during the drag";
+    EXPECT_EQ(test::Box(0, 0, CountGdiObjects(), CountThreadWindows()), objects);
 }
 
 // Watching browser windows starts a COM apartment and a call into the shell's process:
