@@ -93,6 +93,8 @@ BOOL CMainWindow::OnInitDialog()
     // The visible template shows the window when this returns; a start into the tray
     // hides it again once the start-up triggers have run.
     ShowWindow(SW_HIDE);
+    // Last: from now on a later start hands its request here.
+    ::SetPropA(m_hWnd, kMainWindowMark, m_hWnd);
     return TRUE;
 }
 
@@ -289,6 +291,8 @@ void CMainWindow::FinalClose()
     if (m_finalCloseDone)
         return;
     m_finalCloseDone = true;
+    // A start from now on waits for this process to end instead of handing it a request.
+    ::RemovePropA(m_hWnd, kMainWindowMark);
     m_schedule.ReleaseAll();
     m_pages.ShowPage(-1);
     m_tray.Remove();
@@ -311,9 +315,14 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
         PostMessage(WM_CLOSE);
         return 1;
     }
+    // The user asked for the window: a start into the tray that has not hidden it yet
+    // no longer will.
+    m_startHidden = false;
     ShowWindow(SW_SHOWNORMAL);
-    // A modal window open over this one comes forward with it and keeps the keyboard.
-    HWND front = ::IsWindowEnabled(m_hWnd) ? m_hWnd : ::GetLastActivePopup(m_hWnd);
+    // A modal window open over this one comes forward with it and keeps the keyboard;
+    // one the user hid (the progress window) stays hidden.
+    HWND popup = ::GetLastActivePopup(m_hWnd);
+    HWND front = ::IsWindowEnabled(m_hWnd) || !::IsWindowVisible(popup) ? m_hWnd : popup;
     ::SetForegroundWindow(front);
     if (front == m_hWnd)
         ::SetFocus(m_hWnd);
