@@ -9,6 +9,7 @@
 #include <resource.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace corvale {
 namespace {
@@ -64,6 +65,9 @@ BOOL CCleanerApp::InitInstance()
     if (switches.unload)
         return FALSE;
 
+    // One apartment for the thread's whole life: ShellExecuteA may hand a page or a
+    // folder to a shell extension through COM.
+    const HRESULT apartment = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     (void)::InitCommonControlsEx(&controls); // the hot-key and tooltip classes
     // CORVALE_NO_SPLASH_WAIT=1 (start-up measurements and the end-to-end tests) shows the
@@ -81,6 +85,8 @@ BOOL CCleanerApp::InitInstance()
         mainWindow.DoModal();
     }
     ReleaseShellWindowsLink();
+    if (SUCCEEDED(apartment))
+        ::CoUninitialize();
     // The process has no message loop of its own: its windows ran modally in here.
     return FALSE;
 }
