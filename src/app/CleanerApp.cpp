@@ -3,24 +3,70 @@
 #include "app/MainWindow.h"
 #include "app/StartupSwitches.h"
 #include "dialogs/SplashDialog.h"
+#include "platform/Handle.h"
 
 #include <resource.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace corvale {
+namespace {
+
+// Decides which start is first: the first one owns it until it ends. One per session, as
+// the window a later start hands its request to is on that session's desktop.
+constexpr char kInstanceMutexName[] = "Local\\Corvale.Instance";
+// How long a later start waits for the first one's main window: its splash alone shows
+// for about three seconds.
+constexpr DWORD kWaitForFirstMs = 20000;
+constexpr DWORD kWaitStepMs = 50;
+
+// The main window of the running program, among the windows titled "Corvale".
+HWND FindMainWindow()
+{
+    for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, nullptr, kMainWindowTitle));)
+        if (::GetPropA(window, kMainWindowMark))
+            return window;
+    return nullptr;
+}
+
+// A later start: hands the request to the first one's main window once it exists. True
+// when the first one ended instead, so that this start takes its place.
+bool FirstEndedBeforeTheRequest(HANDLE instance, bool unload)
+{
+    for (DWORD waited = 0; waited < kWaitForFirstMs; waited += kWaitStepMs) {
+        if (HWND running = FindMainWindow()) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(running, &process);
+            // Only the process the user started may hand on the foreground.
+            (void)::AllowSetForegroundWindow(process); // a start not in front has none to hand on
+            // The running instance comes to the front, or ends; its answer changes nothing here.
+            (void)::SendMessageA(running, UM_INSTANCE_REQUEST, unload ? 1 : 0, 0);
+            return false;
+        }
+        const DWORD wait = ::WaitForSingleObject(instance, kWaitStepMs);
+        if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
+            return true;
+    }
+    return false; // a first start that shows no window in time: better none than two
+}
+
+} // namespace
 
 BOOL CCleanerApp::InitInstance()
 {
     const StartupSwitches switches = ParseStartupSwitches(CommandLine());
-    if (HWND running = ::FindWindowA(nullptr, kMainWindowTitle)) {
-        // The running instance comes to the front, or ends; its answer changes nothing here.
-        (void)::SendMessageA(running, UM_INSTANCE_REQUEST, switches.unload ? 1 : 0, 0);
+    // Owned from here to the end of the process, which lets it go for a waiting start.
+    KernelHandle instance(::CreateMutexA(nullptr, TRUE, kInstanceMutexName));
+    const bool later = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (later && !FirstEndedBeforeTheRequest(instance.Get(), switches.unload))
         return FALSE;
-    }
     if (switches.unload)
         return FALSE;
 
+    // One apartment for the thread's whole life: ShellExecuteA may hand a page or a
+    // folder to a shell extension through COM.
+    const HRESULT apartment = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     (void)::InitCommonControlsEx(&controls); // the hot-key and tooltip classes
     // CORVALE_NO_SPLASH_WAIT=1 (start-up measurements and the end-to-end tests) shows the
@@ -37,6 +83,8 @@ BOOL CCleanerApp::InitInstance()
         CMainWindow mainWindow(switches.startHidden);
         mainWindow.DoModal();
     }
+    if (SUCCEEDED(apartment))
+        ::CoUninitialize();
     // The process has no message loop of its own: its windows ran modally in here.
     return FALSE;
 }

@@ -49,6 +49,17 @@ bool ShiftDown()
     return (::GetKeyState(VK_LSHIFT) & 0x8000) || (::GetKeyState(VK_RSHIFT) & 0x8000);
 }
 
+// Looked up at run time: older systems and Wine lack the calls that tell Windows why a
+// program holds up the end of the session.
+template <typename Function> Function User32Function(const char* name)
+{
+    FARPROC function = ::GetProcAddress(::GetModuleHandleA("user32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(function));
+}
+const auto g_blockReasonCreate = User32Function<BOOL(WINAPI*)(HWND, LPCWSTR)>("ShutdownBlockReasonCreate");
+const auto g_blockReasonDestroy = User32Function<BOOL(WINAPI*)(HWND)>("ShutdownBlockReasonDestroy");
+constexpr wchar_t kSessionEndReason[] = L"Corvale is cleaning before Windows ends the session.";
+
 } // namespace
 
 CMainWindow::CMainWindow(bool startHidden)
@@ -94,6 +105,8 @@ BOOL CMainWindow::OnInitDialog()
     // The visible template shows the window when this returns; a start into the tray
     // hides it again once the start-up triggers have run.
     ShowWindow(SW_HIDE);
+    // Last: from now on a later start hands its request here.
+    ::SetPropA(m_hWnd, kMainWindowMark, m_hWnd);
     return TRUE;
 }
 
@@ -145,6 +158,8 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ENDSESSION:
         if (wParam)
             SaveOnSessionEnd();
+        else
+            m_exitRequested = false; // another program refused: the session goes on
         return 0;
     default: return CSkinnedDialog::OnMessage(msg, wParam, lParam);
     }
@@ -293,6 +308,8 @@ void CMainWindow::FinalClose()
     if (m_finalCloseDone)
         return;
     m_finalCloseDone = true;
+    // A start from now on waits for this process to end instead of handing it a request.
+    ::RemovePropA(m_hWnd, kMainWindowMark);
     m_schedule.ReleaseAll();
     m_pages.ShowPage(-1);
     m_tray.Remove();
@@ -315,9 +332,14 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
         PostMessage(WM_CLOSE);
         return 1;
     }
+    // The user asked for the window: a start into the tray that has not hidden it yet
+    // no longer will.
+    m_startHidden = false;
     ShowWindow(SW_SHOWNORMAL);
-    // A modal window open over this one comes forward with it and keeps the keyboard.
-    HWND front = ::IsWindowEnabled(m_hWnd) ? m_hWnd : ::GetLastActivePopup(m_hWnd);
+    // A modal window open over this one comes forward with it and keeps the keyboard;
+    // one the user hid (the progress window) stays hidden.
+    HWND popup = ::GetLastActivePopup(m_hWnd);
+    HWND front = ::IsWindowEnabled(m_hWnd) || !::IsWindowVisible(popup) ? m_hWnd : popup;
     ::SetForegroundWindow(front);
     if (front == m_hWnd)
         ::SetFocus(m_hWnd);
@@ -333,11 +355,12 @@ void CMainWindow::ShowPage(int page)
 }
 
 // The shell's window collection is asked for only once a user wants browser windows
-// watched: it starts a COM apartment and a call into the shell's process, the largest
-// part of start-up otherwise.
+// watched: it is a call into the shell's process, the largest part of start-up
+// otherwise. A program on its way out does not start watching: the call pumps messages,
+// and the end of the session gives no time for it.
 void CMainWindow::WatchBrowserWindowsIfAsked()
 {
-    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
+    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1 && !m_exitRequested)
         m_watcher.AttachShellWindows();
 }
 
@@ -366,9 +389,22 @@ void CMainWindow::OnTimer(UINT_PTR id)
 void CMainWindow::OnQueryEndSession(LPARAM lParam)
 {
     m_exitRequested = true;
-    const bool logOff = (static_cast<DWORD>(lParam) & ENDSESSION_LOGOFF) != 0;
-    if (m_options.OptionFlags[logOff ? Option::OnLogoff : Option::OnShutdown] == 1)
-        StartCleaningRun();
+    // Saved before anything else: Windows may end the process while the run goes.
+    CommitPage();
+    (void)SaveSettings(m_options); // a key that cannot be written keeps the last saved settings
+    const DWORD reason = static_cast<DWORD>(lParam);
+    // An installer or an update asks running programs to close: the session goes on, so
+    // nothing of the log-off or shutdown cleaning is due.
+    if (reason & ENDSESSION_CLOSEAPP)
+        return;
+    const bool logOff = (reason & ENDSESSION_LOGOFF) != 0;
+    if (m_options.OptionFlags[logOff ? Option::OnLogoff : Option::OnShutdown] != 1)
+        return;
+    // Without a reason Windows ends a program that keeps it waiting after a few seconds.
+    const bool blocking = g_blockReasonCreate && g_blockReasonDestroy && g_blockReasonCreate(m_hWnd, kSessionEndReason);
+    StartCleaningRun();
+    if (blocking)
+        (void)g_blockReasonDestroy(m_hWnd); // a reason not withdrawn goes with the window
 }
 
 void CMainWindow::OnTrayNotify(LPARAM mouseMessage)

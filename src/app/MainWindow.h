@@ -24,6 +24,8 @@ namespace corvale {
 constexpr UINT UM_AFTER_INIT = WM_USER + 100;
 constexpr UINT UM_INSTANCE_REQUEST = WM_USER + 101;
 constexpr char kMainWindowTitle[] = "Corvale";
+// A property of the main window alone: the program's message box has the same title.
+constexpr char kMainWindowMark[] = "Corvale.MainWindow";
 
 class CMainWindow : public CSkinnedDialog, public ICleaningRunOwner, public IPageHost {
 public:

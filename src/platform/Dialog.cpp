@@ -155,11 +155,6 @@ BOOL CDialog::OnInitDialog()
     return TRUE;
 }
 
-bool CDialog::OnCommand(UINT, UINT)
-{
-    return false;
-}
-
 void CDialog::DdxControl(int id, CWnd& control)
 {
     if (!control.IsAttached())

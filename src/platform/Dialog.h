@@ -18,8 +18,6 @@ public:
 
     // Modal: leaves the loop with the code. Modeless: hides the window, which lives on.
     void EndDialog(INT_PTR result);
-    bool IsModal() const { return m_modal; }
-    UINT TemplateId() const { return m_templateId; }
 
     bool PreTranslateMessage(MSG* msg) override;
 
@@ -37,7 +35,7 @@ protected:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // WM_COMMAND other than IDOK and IDCANCEL; true when handled.
-    virtual bool OnCommand(UINT id, UINT notifyCode);
+    virtual bool OnCommand(UINT /*id*/, UINT /*notifyCode*/) { return false; }
 
     // Data exchange: hooks the template control with this id to the object.
     void DdxControl(int id, CWnd& control);

@@ -3,17 +3,31 @@
 #include <commctrl.h>
 
 #include <unordered_map>
+#include <vector>
 
 namespace corvale {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0xC0A1;
 
-// Window-to-object lookup; every window lives on the one user-interface thread.
+// Every window lives on the one user-interface thread: one lookup from window to object,
+// one count of the dispatches on the thread's stack, and the objects let go of meanwhile.
 std::unordered_map<HWND, CWnd*>& Registry()
 {
     static std::unordered_map<HWND, CWnd*> registry;
     return registry;
+}
+int g_dispatchDepth = 0;
+std::vector<CWnd*> g_released;
+
+void DeleteReleased()
+{
+    // One at a time: a destructor may destroy windows, dispatch and release more.
+    while (!g_released.empty()) {
+        CWnd* wnd = g_released.back();
+        g_released.pop_back();
+        delete wnd;
+    }
 }
 
 } // namespace
@@ -22,11 +36,10 @@ CWnd::~CWnd()
 {
     if (!m_hWnd)
         return;
-    if (m_ownsWindow && m_depth == 0) {
+    if (m_ownsWindow && !m_frame && !m_destroying)
         ::DestroyWindow(m_hWnd);
-    }
-    // Destroyed from inside its own dispatch, or a dialog item the dialog still owns:
-    // only unhook, so no message reaches a dead object.
+    // Destroyed from inside its own dispatch or destruction, or a dialog item the dialog
+    // still owns: only unhook, so no message reaches a dead object.
     Detach();
 }
 
@@ -34,18 +47,17 @@ void CWnd::DeleteWhenIdle(CWnd* wnd)
 {
     if (!wnd)
         return;
-    if (wnd->m_depth == 0) {
-        delete wnd;
-        return;
-    }
-    wnd->m_deleteWhenIdle = true;
-    // The window goes now: left on screen it would still send its commands.
-    if (wnd->m_hWnd && !wnd->m_windowGone) {
+    // The window goes now: left on screen it would still send its commands. One inside
+    // its own WM_DESTROY or WM_NCDESTROY is going already.
+    if (wnd->m_hWnd && !wnd->m_destroying) {
         if (wnd->m_ownsWindow)
             ::DestroyWindow(wnd->m_hWnd);
         else
             wnd->Detach();
     }
+    g_released.push_back(wnd);
+    if (g_dispatchDepth == 0)
+        DeleteReleased();
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd)
@@ -98,11 +110,6 @@ bool CWnd::DestroyWindow()
     return ::DestroyWindow(m_hWnd) != FALSE;
 }
 
-bool CWnd::PreTranslateMessage(MSG*)
-{
-    return false;
-}
-
 RECT CWnd::GetClientRect() const
 {
     RECT rect{};
@@ -117,11 +124,6 @@ RECT CWnd::GetWindowRect() const
     return rect;
 }
 
-LRESULT CWnd::OnMessage(UINT, WPARAM, LPARAM)
-{
-    return Default();
-}
-
 LRESULT CWnd::Default()
 {
     // A handler whose window died in a nested dispatch has nothing left to default to;
@@ -130,11 +132,6 @@ LRESULT CWnd::Default()
         return 0;
     m_frame->defaulted = true;
     return ::DefSubclassProc(m_hWnd, m_frame->msg, m_frame->wParam, m_frame->lParam);
-}
-
-bool CWnd::OnReflectedCommand(UINT)
-{
-    return false;
 }
 
 bool CWnd::Attach(HWND hwnd, bool ownsWindow)
@@ -146,6 +143,7 @@ bool CWnd::Attach(HWND hwnd, bool ownsWindow)
     Registry()[hwnd] = this;
     m_hWnd = hwnd;
     m_ownsWindow = ownsWindow;
+    m_destroying = false;
     m_windowGone = false;
     return true;
 }
@@ -185,7 +183,8 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     Frame frame{msg, wParam, lParam, false};
     Frame* outer = m_frame;
     m_frame = &frame;
-    ++m_depth;
+    ++g_dispatchDepth;
+    m_destroying = m_destroying || msg == WM_DESTROY;
     LRESULT result = 0;
     try {
         result = OnMessage(msg, wParam, lParam);
@@ -193,7 +192,6 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
         // No exception may cross a window procedure: the message counts as handled.
         result = 0;
     }
-    --m_depth;
 
     if (msg == WM_NCDESTROY && m_hWnd == hwnd) {
         // The window's own procedure must see its last message, or it leaks its state.
@@ -203,14 +201,12 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
         m_windowGone = true;
     }
     m_frame = outer;
-    if (m_depth > 0)
-        return result;
-    if (m_windowGone) {
+    if (!m_frame && m_windowGone) {
         Detach();
         PostNcDestroy();
     }
-    if (m_deleteWhenIdle)
-        delete this; // its owner let go of it while it was busy
+    if (--g_dispatchDepth == 0)
+        DeleteReleased(); // this object among them, maybe: nothing of it is used after
     return result;
 }
 

@@ -2,7 +2,7 @@
 // CWnd ties one window to its C++ object and dispatches its messages to a virtual
 // OnMessage. Windows are hooked with SetWindowSubclass, which unhooks safely in any
 // order; the hook is removed at WM_NCDESTROY, and the object lets go of its handle
-// only when the outermost dispatch has returned (handlers may pump and be re-entered).
+// only when its outermost dispatch has returned (handlers may pump and be re-entered).
 
 #include <windows.h>
 
@@ -37,7 +37,7 @@ public:
 
     // Called for each message of this window or its children before dispatch, from
     // the innermost window outwards; true when the message was handled.
-    virtual bool PreTranslateMessage(MSG* msg);
+    virtual bool PreTranslateMessage(MSG*) { return false; }
 
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
@@ -60,22 +60,21 @@ public:
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
     }
 
-    // Nesting depth of dispatch into this window (tests and re-entrant handlers).
-    int DispatchDepth() const { return m_depth; }
-
-    // Deletes a heap object. One whose window is inside its own dispatch (a button whose
-    // click opened a modal dialog, say) loses its window at once and is deleted when that
-    // dispatch unwinds, so the frames still on the stack never touch freed memory.
+    // Deletes a heap object once no window of the thread is inside its dispatch: while
+    // one is (a button whose click opened a modal dialog, a list box tracking its scroll
+    // bar), the object loses its window at once and is deleted when the outermost
+    // dispatch returns. A frame of it, of a member or of a child still on the stack then
+    // never touches freed memory.
     static void DeleteWhenIdle(CWnd* wnd);
 
 protected:
     // The message map: a switch that forwards to typed handlers and ends in Default().
-    virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnMessage(UINT, WPARAM, LPARAM) { return Default(); }
     // Default processing of the message now being dispatched.
     LRESULT Default();
     // A notification (EN_UPDATE, BN_CLICKED...) that the parent reflected back to this
     // control; true when handled, which keeps it from the parent.
-    virtual bool OnReflectedCommand(UINT notifyCode);
+    virtual bool OnReflectedCommand(UINT /*notifyCode*/) { return false; }
     // After the window is gone and the outermost dispatch returned.
     virtual void PostNcDestroy() {}
 
@@ -98,9 +97,9 @@ private:
     void Detach();
 
     bool m_ownsWindow = false;
-    bool m_windowGone = false;
-    bool m_deleteWhenIdle = false;
-    int m_depth = 0;
+    bool m_destroying = false; // from WM_DESTROY on
+    bool m_windowGone = false; // after WM_NCDESTROY
+    // The innermost dispatch of this window; null when none is on the stack.
     Frame* m_frame = nullptr;
 };
 

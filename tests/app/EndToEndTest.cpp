@@ -245,6 +245,39 @@ TEST_F(EndToEndTest, ASecondStartBringsTheFirstBackAndCleansWhenOnStartIsOn)
     EXPECT_FALSE(PathExists(trace)) << "the second start did not clean before it ended";
 }
 
+TEST_F(EndToEndTest, TwoStartsAtOnceLeaveOneProgramWithOneIconAndTheWindowShown)
+{
+    ::SetEnvironmentVariableA("CORVALE_NO_SPLASH_WAIT", nullptr); // each in its splash when the other looks
+    Corvale second;
+    ASSERT_TRUE(m_corvale.Start("/h")); // the log-on start
+    ASSERT_TRUE(second.Start());        // and the user's double click
+    ASSERT_TRUE(WaitUntil([&] { return m_corvale.Ended(0) || second.Ended(0); })) << "two programs run";
+    Corvale& first = m_corvale.Ended(0) ? second : m_corvale;
+    HWND window = first.WaitForWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, 5000));
+    EXPECT_EQ(::FindWindowExA(nullptr, window, "#32770", "Corvale"), nullptr);
+    EXPECT_EQ(::FindWindowExA(nullptr, nullptr, "#32770", "Corvale"), window);
+    EXPECT_FALSE(first.Ended(200));
+}
+
+TEST_F(EndToEndTest, ASecondStartAndUnloadReachTheProgramWhileItsMessageBoxIsOpen)
+{
+    ASSERT_TRUE(m_corvale.Start());
+    HWND window = m_corvale.WaitForWindow();
+    ASSERT_NE(window, nullptr);
+    ::PostMessageA(window, WM_COMMAND, ID_CLEAN_NOW, 0); // nothing ticked: the message box
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() != window; })) << "no message box in front";
+    Corvale second;
+    ASSERT_TRUE(second.Start());
+    EXPECT_TRUE(second.Ended());
+    EXPECT_EQ(::GetForegroundWindow(), window) << "the second start did not bring the window forward";
+    Corvale unload;
+    ASSERT_TRUE(unload.Start("/u"));
+    EXPECT_TRUE(unload.Ended());
+    EXPECT_TRUE(m_corvale.Ended()) << "\"/u\" did not end the program";
+}
+
 TEST_F(EndToEndTest, UnloadEndsTheRunningProgramWithItsSettingsSavedAndItsIconGone)
 {
     ASSERT_TRUE(m_corvale.Start());

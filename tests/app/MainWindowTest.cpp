@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <resource.h>
 #include <version.h>
 
@@ -14,18 +16,33 @@
 #include "dialogs/DialogTesting.h"
 #include "settings/SettingsStore.h"
 #include "support/EngineUserState.h"
+#include "support/FreedMemory.h"
 
 namespace corvale {
 namespace {
 
 using namespace test;
 
+// The program's window, noting the saved choices of the Internet page when a run first
+// pumps.
+class NotingMainWindow : public CMainWindow {
+public:
+    NotingMainWindow() : CMainWindow(false) {}
+    std::optional<DWORD> savedWhenRunPumped;
+    void PumpPendingMessages() override
+    {
+        if (!savedWhenRunPumped)
+            savedWhenRunPumped = GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page1").value_or(0xDEAD);
+        CMainWindow::PumpPendingMessages();
+    }
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest()
     {
         DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKeyPath);
-        m_window = std::make_unique<CMainWindow>(false);
+        m_window = std::make_unique<NotingMainWindow>();
         m_window->Create(nullptr);
         PumpFor(50); // the start-up message
     }
@@ -35,7 +52,7 @@ protected:
     ScopedKeyRestore m_settings{HKEY_CURRENT_USER, kSettingsKeyPath};
     ScratchUserState m_state;
     ScopedUrlCacheRestore m_cache;
-    std::unique_ptr<CMainWindow> m_window;
+    std::unique_ptr<NotingMainWindow> m_window;
 };
 
 TEST_F(MainWindowTest, StartsAsTheSkinnedInternetPageTitledForTheSecondStart)
@@ -134,6 +151,46 @@ TEST_F(MainWindowTest, CleanNowCleansWhatIsTickedEvenBeforeThePageIsCommitted)
     ASSERT_NE(m_window->ProgressWindow(), nullptr);
     EXPECT_EQ(ListItems(::GetDlgItem(*m_window->ProgressWindow(), IDC_PROGRESS_LIST)).size(), 5u);
     EXPECT_TRUE(::IsWindowEnabled(Window()));
+}
+
+TEST_F(MainWindowTest, TheSessionsEndSavesBeforeItsRunAndAnUpdatesCloseRequestCleansNothing)
+{
+    std::string trace = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
+    m_window->Settings().OptionFlags[Option::OnShutdown] = 1;
+    ::SendMessageA(Box(11), BM_SETCHECK, BST_CHECKED, 0); // ticked, not yet committed
+    EXPECT_EQ(::SendMessageA(Window(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(m_window->savedWhenRunPumped, 1u) << "the run began before the choices were saved";
+    EXPECT_FALSE(PathExists(trace));
+
+    // Another program refused: the session goes on, and the close button hides again.
+    ::SendMessageA(Window(), WM_ENDSESSION, FALSE, 0);
+    PressAndRelease(Window(), 456, 21, IDC_HAND);
+    PumpFor(50);
+    EXPECT_FALSE(m_window->ExitRequested());
+    EXPECT_EQ(m_window->CurrentPage(), 0) << "closing after a refused session end ended the program";
+
+    trace = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
+    EXPECT_EQ(::SendMessageA(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    EXPECT_TRUE(PathExists(trace)) << "an installer asking programs to close set off the shutdown cleaning";
+}
+
+TEST_F(MainWindowTest, ARunWhileTheProgressListIsScrolledReplacesTheWindowOnceTheDragHasEnded)
+{
+    const FreedMemoryPoison poison;            // an object freed under the list's dispatch fails at once
+    ::SendMessageA(Window(), WM_HOTKEY, 1, 0); // a first run fills what a first one caches
+    HWND list = ::GetDlgItem(*m_window->ProgressWindow(), IDC_PROGRESS_LIST);
+    for (int i = 0; i < 20; ++i)
+        ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("line"));
+    const std::string objects = test::Box(0, 0, CountGdiObjects(), CountThreadWindows());
+    RECT bar{};
+    ::GetWindowRect(list, &bar);
+    // The hot key comes while the user drags the scroll thumb; the release ends a drag
+    // that outlives it.
+    ::PostMessageA(Window(), WM_HOTKEY, 1, 0);
+    ::PostMessageA(list, WM_LBUTTONUP, 0, 0);
+    ::SendMessageA(list, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(bar.right - 8, bar.top + 24));
+    EXPECT_FALSE(::IsWindow(list)) << "no run replaced the window during the drag";
+    EXPECT_EQ(test::Box(0, 0, CountGdiObjects(), CountThreadWindows()), objects);
 }
 
 // Watching browser windows starts a COM apartment and a call into the shell's process:

@@ -7,6 +7,8 @@
 #include "dialogs/SkinnedDialog.h"
 #include "support/GdiCount.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -79,6 +81,7 @@ inline PressResult PressAndRelease(HWND window, int x, int y, const char* cursor
     ::SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     ::SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 10, y + 7));
     ::SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    EXPECT_EQ(::GetCapture(), nullptr) << "the mouse stays captured after the click at " << x << "," << y;
     ::GetWindowRect(window, &after);
     ReplacePageOpener(previous);
     return {cursorShown, Box(0, 0, after.left - before.left, after.top - before.top), g_openedPages};

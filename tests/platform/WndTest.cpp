@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ class RecordingWnd : public CStatic {
 public:
     std::vector<UINT> seen;
     int pings = 0;
-    int deepestDepth = 0;
+    int nests = 0, deepestDepth = 0;
     int postNcDestroyCalls = 0;
     bool reflected = false;
     HWND handleAtPostNcDestroy = reinterpret_cast<HWND>(1);
@@ -32,16 +33,19 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
         seen.push_back(msg);
-        if (DispatchDepth() > deepestDepth)
-            deepestDepth = DispatchDepth();
         switch (msg) {
         case kPing: ++pings; return static_cast<LRESULT>(wParam) * 2;
         case kNest:
             // A handler that pumps: the posted kDestroyMe is handled inside this one.
+            ++nests;
             PostMessage(kDestroyMe);
             PumpPendingMessages();
+            --nests;
             return IsAttached() ? 1 : 0;
-        case kDestroyMe: DestroyWindow(); return 0;
+        case kDestroyMe:
+            deepestDepth = nests + 1;
+            DestroyWindow();
+            return 0;
         default: return CStatic::OnMessage(msg, wParam, lParam);
         }
     }
@@ -189,6 +193,60 @@ TEST(Wnd, AnObjectLetGoInsideItsOwnDispatchLosesItsWindowAtOnceAndGoesWhenTheDis
     EXPECT_TRUE(seen.windowGoneInHandler);
     EXPECT_TRUE(seen.deleted);
     EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+}
+
+// Calls back on every message, as a control whose handler makes an owner let go.
+class CallingBack : public CStatic {
+public:
+    std::function<void(UINT)> onMessage = [](UINT) {};
+
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        onMessage(msg);
+        return CStatic::OnMessage(msg, wParam, lParam);
+    }
+};
+
+// A window object with another inside, as the progress window with its list.
+struct Outer : CallingBack {
+    CallingBack inner;
+    bool* deleted = nullptr;
+    ~Outer() override { *deleted = true; }
+};
+
+TEST(Wnd, AnObjectLetGoInsideItsMembersDispatchOrItsOwnDestructionGoesOnceAndAfterIt)
+{
+    bool deleted = false, deletedInHandler = false;
+    auto outer = MakeWnd<Outer>();
+    outer->deleted = &deleted;
+    ASSERT_TRUE(outer->Create("", WS_POPUP, kSmall, nullptr, 0));
+    ASSERT_TRUE(outer->inner.Create("", WS_CHILD, kSmall, *outer, 1));
+    outer->inner.onMessage = [&](UINT msg) {
+        if (msg != kPing)
+            return;
+        // Copied first: the closure goes with the object, if the object goes.
+        bool *wasDeleted = &deleted, *inHandler = &deletedInHandler;
+        outer.reset();
+        *inHandler = *wasDeleted;
+    };
+    ::SendMessageA(outer->inner, kPing, 0, 0);
+    EXPECT_FALSE(deletedInHandler) << "freed under its member's dispatch";
+    EXPECT_TRUE(deleted);
+
+    int destroys = 0;
+    outer = MakeWnd<Outer>();
+    outer->deleted = &deleted;
+    ASSERT_TRUE(outer->Create("", WS_POPUP, kSmall, nullptr, 0));
+    outer->onMessage = [&](UINT msg) {
+        destroys += msg == WM_DESTROY;
+        if (msg == WM_DESTROY)
+            outer.reset();
+    };
+    deleted = false;
+    ::DestroyWindow(*outer);
+    EXPECT_EQ(destroys, 1) << "let go from its own WM_DESTROY, the window was destroyed twice";
+    EXPECT_TRUE(deleted);
 }
 
 TEST(Wnd, ObjectsThatOwnTheirWindowDestroyItWithThemselves)
