@@ -20,6 +20,8 @@ constexpr char kInstanceMutexName[] = "Local\\Corvale.Instance";
 // for about three seconds.
 constexpr DWORD kWaitForFirstMs = 20000;
 constexpr DWORD kWaitStepMs = 50;
+// A first start that does not answer in this time is taken as hung or ending.
+constexpr DWORD kRequestTimeoutMs = 5000;
 
 // The main window of the running program, among the windows titled "Corvale".
 HWND FindMainWindow()
@@ -28,6 +30,11 @@ HWND FindMainWindow()
         if (::GetPropA(window, kMainWindowMark))
             return window;
     return nullptr;
+}
+
+bool Ended(DWORD wait)
+{
+    return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
 // A later start: hands the request to the first one's main window once it exists. True
@@ -40,12 +47,19 @@ bool FirstEndedBeforeTheRequest(HANDLE instance, bool unload)
             ::GetWindowThreadProcessId(running, &process);
             // Only the process the user started may hand on the foreground.
             (void)::AllowSetForegroundWindow(process); // a start not in front has none to hand on
-            // The running instance comes to the front, or ends; its answer changes nothing here.
-            (void)::SendMessageA(running, UM_INSTANCE_REQUEST, unload ? 1 : 0, 0);
-            return false;
+            // The running instance comes to the front, or ends. One that is ending answers
+            // 0, and one that hangs none: this start then waits to take its place.
+            DWORD_PTR answer = 0;
+            if ((::SendMessageTimeoutA(running, UM_INSTANCE_REQUEST, unload ? 1 : 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                       kRequestTimeoutMs, &answer) &&
+                 answer != 0) ||
+                unload)
+                return false;
+            return instance && Ended(::WaitForSingleObject(instance, kWaitForFirstMs));
         }
-        const DWORD wait = ::WaitForSingleObject(instance, kWaitStepMs);
-        if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
+        if (!instance)
+            ::Sleep(kWaitStepMs); // the name is someone else's: only the window tells
+        else if (Ended(::WaitForSingleObject(instance, kWaitStepMs)))
             return true;
     }
     return false; // a first start that shows no window in time: better none than two
@@ -58,7 +72,11 @@ BOOL CCleanerApp::InitInstance()
     const StartupSwitches switches = ParseStartupSwitches(CommandLine());
     // Owned from here to the end of the process, which lets it go for a waiting start.
     KernelHandle instance(::CreateMutexA(nullptr, TRUE, kInstanceMutexName));
-    const bool later = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    // A name that cannot be made (the first start runs elevated, or another object has
+    // the name) means a later start all the same: never a second program.
+    const bool later = !instance || ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!instance)
+        instance.Reset(::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutexName));
     if (later && !FirstEndedBeforeTheRequest(instance.Get(), switches.unload))
         return FALSE;
     if (switches.unload)

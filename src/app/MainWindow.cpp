@@ -159,7 +159,7 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (wParam)
             SaveOnSessionEnd();
         else
-            m_exitRequested = false; // another program refused: the session goes on
+            SessionGoesOn(); // another program refused
         return 0;
     default: return CSkinnedDialog::OnMessage(msg, wParam, lParam);
     }
@@ -332,6 +332,9 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
         PostMessage(WM_CLOSE);
         return 1;
     }
+    // Ending already (its close run goes on): the start waits and takes its place.
+    if (m_exitRequested)
+        return 0;
     // The user asked for the window: a start into the tray that has not hidden it yet
     // no longer will.
     m_startHidden = false;
@@ -358,6 +361,13 @@ void CMainWindow::ShowPage(int page)
 // watched: it is a call into the shell's process, the largest part of start-up
 // otherwise. A program on its way out does not start watching: the call pumps messages,
 // and the end of the session gives no time for it.
+void CMainWindow::SessionGoesOn()
+{
+    m_exitRequested = false;
+    // The query's commit skipped the watcher while the program was on its way out.
+    WatchBrowserWindowsIfAsked();
+}
+
 void CMainWindow::WatchBrowserWindowsIfAsked()
 {
     if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1 && !m_exitRequested)

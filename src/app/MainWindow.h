@@ -87,6 +87,8 @@ private:
     void SaveOnSessionEnd();
     LRESULT OnInstanceRequest(WPARAM wParam);
     void OnAfterInit();
+    // WM_ENDSESSION with the session going on: the program stays, as before the query.
+    void SessionGoesOn();
     void WatchBrowserWindowsIfAsked();
     void OnTimer(UINT_PTR id);
     void OnQueryEndSession(LPARAM lParam);

@@ -172,10 +172,15 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    // A child's notification goes back to the child first (MFC calls this reflection).
+    // A child's notification goes back to the child first (MFC calls this reflection),
+    // counted as a dispatch: the child's handler may let go of the child or its owner.
     if (msg == WM_COMMAND && lParam != 0) {
         CWnd* child = FromHandle(reinterpret_cast<HWND>(lParam));
-        if (child && child != this && child->OnReflectedCommand(HIWORD(wParam)))
+        ++g_dispatchDepth;
+        const bool reflected = child && child != this && child->OnReflectedCommand(HIWORD(wParam));
+        if (--g_dispatchDepth == 0 && reflected)
+            DeleteReleased();
+        if (reflected)
             return 0;
     }
 

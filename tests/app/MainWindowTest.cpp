@@ -161,6 +161,7 @@ TEST_F(MainWindowTest, TheSessionsEndSavesBeforeItsRunAndAnUpdatesCloseRequestCl
     EXPECT_EQ(::SendMessageA(Window(), WM_QUERYENDSESSION, 0, 0), TRUE);
     EXPECT_EQ(m_window->savedWhenRunPumped, 1u) << "the run began before the choices were saved";
     EXPECT_FALSE(PathExists(trace));
+    EXPECT_EQ(::SendMessageA(Window(), UM_INSTANCE_REQUEST, 0, 0), 0) << "a start while it ends would be lost";
 
     // Another program refused: the session goes on, and the close button hides again.
     ::SendMessageA(Window(), WM_ENDSESSION, FALSE, 0);
