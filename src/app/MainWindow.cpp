@@ -357,10 +357,6 @@ void CMainWindow::ShowPage(int page)
     WatchBrowserWindowsIfAsked();
 }
 
-// The shell's window collection is asked for only once a user wants browser windows
-// watched: it is a call into the shell's process, the largest part of start-up
-// otherwise. A program on its way out does not start watching: the call pumps messages,
-// and the end of the session gives no time for it.
 void CMainWindow::SessionGoesOn()
 {
     m_exitRequested = false;
@@ -368,6 +364,10 @@ void CMainWindow::SessionGoesOn()
     WatchBrowserWindowsIfAsked();
 }
 
+// The shell's window collection is asked for only once a user wants browser windows
+// watched: it is a call into the shell's process, the largest part of start-up
+// otherwise. A program on its way out does not start watching: the call pumps messages,
+// and the end of the session gives no time for it.
 void CMainWindow::WatchBrowserWindowsIfAsked()
 {
     if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1 && !m_exitRequested)
