@@ -7,8 +7,41 @@
 namespace corvale {
 namespace {
 
-// Value and subkey names of up to 255 characters, and the terminator.
-constexpr DWORD kNameBufferSize = 256;
+// Key names have up to 255 characters, value names up to 16,383; and the terminator.
+constexpr DWORD kKeyNameBufferSize = 256;
+constexpr DWORD kValueNameBufferSize = 16384;
+
+// A key opened as itself, link or not, is a link when it holds its target.
+bool IsLinkKey(HKEY key)
+{
+    DWORD type = REG_NONE;
+    return ::RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// Opens parent\path one key at a time, each opened as itself, and gives up at the first
+// link on the way.
+HKEY OpenWithoutLinks(HKEY parent, const std::wstring& path, REGSAM access)
+{
+    RegKey held;
+    HKEY at = parent;
+    for (size_t from = 0; from <= path.size();) {
+        const size_t to = std::min(path.find(L'\\', from), path.size());
+        const bool last = to == path.size();
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExW(at, path.substr(from, to - from).c_str(), REG_OPTION_OPEN_LINK,
+                            last ? access | KEY_QUERY_VALUE : KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+            return nullptr;
+        held.Reset(opened);
+        if (IsLinkKey(opened))
+            return nullptr;
+        at = opened;
+        from = to + 1;
+        if (last)
+            return held.Release();
+    }
+    return nullptr;
+}
 
 bool IsStringType(DWORD type)
 {
@@ -28,12 +61,13 @@ std::wstring DataText(DWORD type, const std::vector<BYTE>& data, DWORD size)
 
 } // namespace
 
-CRegistryKey::CRegistryKey(const std::wstring& subKey, HKEY root)
+CRegistryKey::CRegistryKey(const std::wstring& subKey, HKEY root, Reach reach) : m_reach(reach)
 {
     Reopen(subKey, root);
 }
 
-CRegistryKey::CRegistryKey(const std::wstring& subKey, HKEY root, REGSAM access) : m_access(access)
+CRegistryKey::CRegistryKey(const std::wstring& subKey, HKEY root, REGSAM access, Reach reach)
+    : m_access(access), m_reach(reach)
 {
     Reopen(subKey, root);
 }
@@ -46,6 +80,10 @@ void CRegistryKey::Close()
 bool CRegistryKey::Reopen(const std::wstring& name, HKEY parent)
 {
     m_key.Reset();
+    if (m_reach == Reach::NoLinks) {
+        m_key.Reset(OpenWithoutLinks(parent, name, m_access));
+        return m_key.IsValid();
+    }
     HKEY opened = nullptr;
     if (::RegOpenKeyExW(parent, name.c_str(), 0, m_access, &opened) != ERROR_SUCCESS)
         return false;
@@ -70,17 +108,19 @@ RegistryValue& CRegistryKey::EnumValue(DWORD index, RegistryValue& out) const
 
     // The probe offers no room for data: a non-empty value answers ERROR_MORE_DATA with
     // its size, an empty one is read whole at once.
-    wchar_t name[kNameBufferSize];
-    DWORD nameLength = kNameBufferSize;
+    // Room for the longest name the registry allows, so that only the data can be too
+    // large for the probe.
+    std::vector<wchar_t> name(kValueNameBufferSize);
+    DWORD nameLength = kValueNameBufferSize;
     DWORD type = REG_NONE;
     BYTE probe = 0;
     DWORD dataSize = 0;
-    LONG status = ::RegEnumValueW(m_key.Get(), index, name, &nameLength, nullptr, &type, &probe, &dataSize);
+    LONG status = ::RegEnumValueW(m_key.Get(), index, name.data(), &nameLength, nullptr, &type, &probe, &dataSize);
     std::vector<BYTE> data;
     if (status == ERROR_MORE_DATA) {
         data.resize(dataSize);
-        nameLength = kNameBufferSize;
-        status = ::RegEnumValueW(m_key.Get(), index, name, &nameLength, nullptr, &type, data.data(), &dataSize);
+        nameLength = kValueNameBufferSize;
+        status = ::RegEnumValueW(m_key.Get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize);
     } else if (status == ERROR_SUCCESS) {
         dataSize = 0;
     }
@@ -88,7 +128,7 @@ RegistryValue& CRegistryKey::EnumValue(DWORD index, RegistryValue& out) const
         return out;
 
     out.Found = true;
-    out.Name.assign(name, nameLength);
+    out.Name.assign(name.data(), nameLength);
     out.Type = type;
     out.Data = DataText(type, data, dataSize);
     return out;
@@ -98,10 +138,12 @@ bool CRegistryKey::EnumSubKey(DWORD index, CRegistryKey& child) const
 {
     if (!m_key)
         return false;
-    wchar_t name[kNameBufferSize];
-    DWORD nameLength = kNameBufferSize;
+    wchar_t name[kKeyNameBufferSize];
+    DWORD nameLength = kKeyNameBufferSize;
     if (::RegEnumKeyExW(m_key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
+    child.m_access = m_access;
+    child.m_reach = m_reach;
     child.Reopen(std::wstring(name, nameLength), m_key.Get());
     return true;
 }

@@ -3,12 +3,15 @@
 // object stays closed and every operation on it does nothing, so a cleaning task opens
 // its key and does its work without checking. Names and string data are UTF-16, as the
 // registry keeps them: a name the ANSI code page cannot spell is read, found and
-// deleted as it is.
+// deleted as it is, and a name may be as long as the registry allows (16,383
+// characters). Opened with Reach::NoLinks, a key is not opened at all when it, or any
+// key on the way to it, is a registry link.
 
 #include <windows.h>
 
 #include <string>
 
+#include "engine/TouchPolicy.h"
 #include "platform/Handle.h"
 
 namespace corvale {
@@ -28,16 +31,17 @@ class CRegistryKey {
 public:
     CRegistryKey() = default;
     // Opens root\subKey with read, set-value and create-subkey access.
-    CRegistryKey(const std::wstring& subKey, HKEY root);
+    CRegistryKey(const std::wstring& subKey, HKEY root, Reach reach = Reach::ThroughLinks);
     // Opens with the access given: a reader of the machine's keys asks for no more than a
     // standard user is granted.
-    CRegistryKey(const std::wstring& subKey, HKEY root, REGSAM access);
+    CRegistryKey(const std::wstring& subKey, HKEY root, REGSAM access, Reach reach = Reach::ThroughLinks);
 
     bool IsOpen() const { return m_key.IsValid(); }
     HKEY Handle() const { return m_key.Get(); }
 
     void Close();
-    // Closes this key and opens parent\name in its place.
+    // Closes this key and opens parent\name in its place, reaching it as this key was
+    // made to.
     bool Reopen(const std::wstring& name, HKEY parent);
 
     // Looks the value up by its exact name: character by character and case-sensitive,
@@ -46,8 +50,8 @@ public:
     // The value at an index of the key's value list. A value with empty data is found
     // with empty Data.
     RegistryValue& EnumValue(DWORD index, RegistryValue& out) const;
-    // Opens the subkey at an index into the child. True whenever the subkey exists, even
-    // when the child could not open it.
+    // Opens the subkey at an index into the child, with this key's access and reach. True
+    // whenever the subkey exists, even when the child could not open it.
     bool EnumSubKey(DWORD index, CRegistryKey& child) const;
 
     // Returns the status of the write, or 0 when the key is not open.
@@ -64,6 +68,7 @@ public:
 private:
     RegKey m_key;
     REGSAM m_access = 0x2001F; // KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY
+    Reach m_reach = Reach::ThroughLinks;
 };
 
 } // namespace corvale
