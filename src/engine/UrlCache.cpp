@@ -5,8 +5,15 @@
 #include <optional>
 #include <string>
 
+#define SECURITY_WIN32 // winineti.h pulls in the security headers, which ask for it
+#include <winineti.h>
+
 #include "engine/CookieKeepList.h"
 #include "engine/CookieRules.h"
+#include "engine/HeldFolder.h"
+#include "engine/PathRules.h"
+#include "engine/ProtectedFolders.h"
+#include "engine/TouchPolicy.h"
 #include "platform/AnsiText.h"
 #include "platform/Handle.h"
 
@@ -77,10 +84,33 @@ private:
     DWORD m_status = ERROR_INSUFFICIENT_BUFFER;
 };
 
+// The comparison key of where a file or folder really is, links followed; of where it
+// would be, when nothing is there; empty when it cannot be told.
+std::wstring RealKey(const wchar_t* path)
+{
+    const FileHandle held(::CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (held)
+        return FolderComparisonKey(FinalPathOfHandle(held.Get()));
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ResolvedFolderKey(path) : std::wstring();
+}
+
+// Where the cache keeps the files of one kind of entry, as WinINet says.
+std::wstring ContainerKey(DWORD pathField)
+{
+    INTERNET_CACHE_CONFIG_INFOW info{};
+    info.dwStructSize = sizeof(info);
+    return ::GetUrlCacheConfigInfoW(&info, nullptr, pathField) ? RealKey(info.CachePath) : std::wstring();
+}
+
 // Decided on the entry's type, never on the listing it came from: the platforms list
-// different sets for the same pattern.
+// different sets for the same pattern. Deleting an entry deletes its file, so an entry
+// whose file lies outside its container (a name climbing out of it, or a link inside it)
+// stays: anything that can write to the cache index could otherwise have any file of the
+// user's deleted.
 void DecideOnEntry(const INTERNET_CACHE_ENTRY_INFOW& entry, bool cookiesOnly,
-                   const std::optional<std::string>& keepText)
+                   const std::optional<std::string>& keepText, const std::wstring& containerKey)
 {
     if (!entry.lpszSourceUrlName)
         return;
@@ -94,18 +124,21 @@ void DecideOnEntry(const INTERNET_CACHE_ENTRY_INFOW& entry, bool cookiesOnly,
     } else if ((entry.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY)) != 0) {
         return;
     }
+    if (entry.lpszLocalFileName && *entry.lpszLocalFileName &&
+        !CTouchPolicy::MayDeleteCacheFile(RealKey(entry.lpszLocalFileName), containerKey))
+        return;
     (void)::DeleteUrlCacheEntryW(entry.lpszSourceUrlName); // in use: it stays
 }
 
 bool Walk(const UrlCacheListing& listing, const wchar_t* pattern, bool cookiesOnly,
-          const std::optional<std::string>& keepText)
+          const std::optional<std::string>& keepText, const std::wstring& containerKey)
 {
     CacheWalk walk(listing, pattern);
     for (;;) {
         switch (walk.Status()) {
         case ERROR_INSUFFICIENT_BUFFER: walk.FetchAgain(); break;
         case ERROR_SUCCESS:
-            DecideOnEntry(walk.Current(), cookiesOnly, keepText);
+            DecideOnEntry(walk.Current(), cookiesOnly, keepText, containerKey);
             walk.FetchNext();
             break;
         case ERROR_NO_MORE_ITEMS: return true;
@@ -119,13 +152,14 @@ bool Walk(const UrlCacheListing& listing, const wchar_t* pattern, bool cookiesOn
 bool CleanUrlCache(bool cookiesOnly, const UrlCacheListing& listing)
 {
     const std::optional<std::string> keepText = CookieKeepList().LoadText();
+    const std::wstring containerKey = ContainerKey(cookiesOnly ? CACHE_CONFIG_COOKIES_PATHS_FC : CACHE_CONFIG_CONTENT_PATHS_FC);
     if (!cookiesOnly)
-        return Walk(listing, nullptr, false, keepText);
+        return Walk(listing, nullptr, false, keepText, containerKey);
     // Windows lists its cookies only for the pattern, and only content without one. Wine
     // lists nothing for the pattern (it knows the container as "Cookie:") and every entry
     // without one. Both walks together find every cookie on either.
-    const bool byPattern = Walk(listing, kCookiePattern, true, keepText);
-    return Walk(listing, nullptr, true, keepText) && byPattern;
+    const bool byPattern = Walk(listing, kCookiePattern, true, keepText, containerKey);
+    return Walk(listing, nullptr, true, keepText, containerKey) && byPattern;
 }
 
 } // namespace corvale
