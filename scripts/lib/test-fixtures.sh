@@ -62,6 +62,21 @@ for profile in "$drive_c"/users/*/; do
     fi
   done
 done
+# C:\tmp, which any user may make, made a link into this user's own Documents, as another
+# user could make it: a run must not follow it.
+user_documents="$drive_c/users/${USER:-$(id -un)}/Documents"
+mkdir -p "$user_documents/Thesis"
+echo thesis >"$user_documents/Thesis/thesis.docx"
+rm -rf "$drive_c/tmp"
+ln -s "users/${USER:-$(id -un)}/Documents/Thesis" "$drive_c/tmp"
+# A second fixed drive, D:, outside drive C:'s folder, and in a swept place a link to a
+# file at the same path on D: as the link's own on C:.
+drive_d="$WINEPREFIX/drive_d"
+rm -rf "$drive_d"
+mkdir -p "$drive_d/corvale-fixtures/swept/drive-link" "$fixtures/swept/drive-link"
+echo precious >"$drive_d/corvale-fixtures/swept/drive-link/precious.txt"
+ln -sfn ../drive_d "$WINEPREFIX/dosdevices/d:"
+ln -s "$drive_d/corvale-fixtures/swept/drive-link/precious.txt" "$fixtures/swept/drive-link/precious.txt"
 # A link that names a protected folder whose real path, inside the swept Temp folder, is
 # longer than MAX_PATH.
 ln -s "swept/Temp/$(printf 'l%.0s' {1..120})/$(printf 'l%.0s' {1..120})/fffffffffffffffffffffff" "$fixtures/long-link"

@@ -4,6 +4,7 @@
 
 #include "engine/ProgressLines.h"
 #include "engine/ProtectedSet.h"
+#include "engine/TouchPolicy.h"
 
 namespace corvale {
 
@@ -27,13 +28,14 @@ void StartCleaningRun(ICleaningRunOwner& owner, const TaskSlots& slots)
 
     // The protected folders are resolved once for all the run's sweeps, when the first
     // needs them; a run started while this one pumps resolves its own.
-    const CProtectedSetScope protectedSet;
+    CProtectedSet protectedFolders;
+    const CTouchPolicy policy(protectedFolders);
     for (const TaskSlot& slot : slots) {
         owner.PumpPendingMessages();
         const int flag = owner.Options().OptionFlags[slot.option];
         if (flag != 1 && !slot.runsAlways)
             continue;
-        slot.work(flag);
+        slot.work(flag, policy);
         if (reporting && flag == 1)
             owner.AddProgressLine(slot.line);
     }

@@ -20,16 +20,17 @@ std::optional<std::wstring> ParentFolder(const std::wstring& key)
     return parent.size() == 2 ? parent + L"\\" : parent; // "C:" is the drive's current folder
 }
 
-std::optional<FolderIdentity> IdentityOf(const CHeldFolder& folder)
-{
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!folder || !::GetFileInformationByHandle(folder.Get(), &info) ||
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return std::nullopt;
-    return FolderIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
-
 } // namespace
+
+bool IsRemotePath(const std::wstring& path)
+{
+    if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\')
+        return true;
+    if (path.size() < 2 || path[1] != L':')
+        return false;
+    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+    return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+}
 
 CProtectedIdentities::CProtectedIdentities(const std::vector<std::wstring>& folders)
 {
@@ -39,22 +40,17 @@ CProtectedIdentities::CProtectedIdentities(const std::vector<std::wstring>& fold
         AddWithParents(folder, true, seen);
 }
 
-bool CProtectedIdentities::Holds(const CHeldFolder& folder, bool protectedOnly) const
+bool CProtectedIdentities::Holds(const HandleFacts& folder, bool protectedOnly) const
 {
-    if (!folder)
-        return true;
-    const std::optional<ULONGLONG> index = folder.Index();
-    std::optional<std::optional<FolderIdentity>> identity; // asked at the first match only
     for (const Member& member : m_members) {
-        if ((protectedOnly && !member.isProtected) || (index && member.index && *index != *member.index))
+        if ((protectedOnly && !member.isProtected) || (member.remote && !folder.remote) ||
+            (member.index && *member.index != folder.index))
             continue; // another folder, without asking the volume
         // The same index (or one unknown): the whole identities decide, and a member
         // that is no longer the folder it was, or cannot be asked, refuses.
-        if (!identity)
-            identity.emplace(IdentityOf(folder));
-        const CHeldFolder memberFolder = CHeldFolder::OpenPath(member.path, false);
-        const std::optional<FolderIdentity> memberIdentity = IdentityOf(memberFolder);
-        if (!*identity || !memberIdentity || **identity == *memberIdentity || memberFolder.Index() != member.index)
+        const std::optional<HandleFacts> memberFacts = IdentityOfHandle(CHeldFolder::OpenPath(member.path, false).Get());
+        if (!memberFacts || (member.index && memberFacts->index != *member.index) ||
+            (memberFacts->volume == folder.volume && memberFacts->index == folder.index))
             return true;
     }
     return false;
@@ -72,10 +68,15 @@ void CProtectedIdentities::AddWithParents(const std::wstring& path, bool isProte
             break;
         }
         seen.push_back(*folder);
-        const CHeldFolder handle = CHeldFolder::OpenPath(*folder, false);
-        if (!handle)
+        if (IsRemotePath(*folder)) {
+            m_members.push_back(Member{std::nullopt, *folder, isProtected, true});
             continue;
-        m_members.push_back(Member{handle.Index(), *folder, isProtected});
+        }
+        const CHeldFolder handle = CHeldFolder::OpenPath(*folder, false);
+        const std::optional<HandleFacts> facts = IdentityOfHandle(handle.Get());
+        if (!facts)
+            continue;
+        m_members.push_back(Member{facts->index, *folder, isProtected, false});
         // Reached through a link, the folder also has the parents of where it really is,
         // where the system can name it (Wine cannot beyond MAX_PATH: the folder itself
         // still refuses by its identity).

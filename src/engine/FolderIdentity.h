@@ -10,20 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/TouchPolicy.h"
+
 namespace corvale {
-
-class CHeldFolder;
-
-struct FolderIdentity {
-    DWORD VolumeSerial = 0;
-    DWORD IndexHigh = 0;
-    DWORD IndexLow = 0;
-
-    bool operator==(const FolderIdentity& other) const
-    {
-        return VolumeSerial == other.VolumeSerial && IndexHigh == other.IndexHigh && IndexLow == other.IndexLow;
-    }
-};
 
 // The protected folders and every folder above them, by identity: the folders a sweep
 // may neither empty nor enter. A folder reached through a link brings the folders above
@@ -32,30 +21,32 @@ class CProtectedIdentities {
 public:
     explicit CProtectedIdentities(const std::vector<std::wstring>& folders);
 
-    // Whether the folder held open can be named by identity and is neither a protected
-    // folder nor one above a protected folder.
-    bool MayEnter(const CHeldFolder& folder) const { return !Holds(folder, false); }
-    // Whether the folder held open is, or may be, one of the protected folders
-    // themselves (a drive letter can name one as its root).
-    bool IsProtectedFolder(const CHeldFolder& folder) const { return Holds(folder, true); }
+    // Whether the folder is a member (a protected folder itself, with protectedOnly), or
+    // cannot be told from one.
+    bool Holds(const HandleFacts& folder, bool protectedOnly) const;
 
 private:
     // A folder of the set by its file index, which the file system answers at once, and
-    // its path: its whole identity asks the volume for its serial number, which costs
-    // as much as the rest, so it is asked only where two indexes match. Protected
-    // folders are members in their own right, the folders above them as their parents.
+    // its path: its volume is asked, with the folder opened again to see that it is
+    // still the one it was, only where two indexes match. Protected folders are members
+    // in their own right, the folders above them as their parents. A member on another
+    // computer's share is not opened when the set is made: a share that does not answer
+    // would hold the run for the network's time-out. It is asked only by a folder on a
+    // share; a folder on this computer's own disks is never one of its.
     struct Member {
         std::optional<ULONGLONG> index;
         std::wstring path;
         bool isProtected;
+        bool remote;
     };
 
-    // Whether the folder is a member (a protected one only, with protectedOnly), or
-    // cannot be told from one.
-    bool Holds(const CHeldFolder& folder, bool protectedOnly) const;
     void AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen);
 
     std::vector<Member> m_members;
 };
+
+// Whether a path names a place on another computer: a share, or a drive letter mapped
+// to one. Asked of the path alone, without reaching the place.
+bool IsRemotePath(const std::wstring& path);
 
 } // namespace corvale

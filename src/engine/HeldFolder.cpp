@@ -2,81 +2,75 @@
 
 #include <winternl.h>
 
-#include <memory>
+#include <vector>
 
 namespace corvale {
 namespace {
 
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// Listing, deleting and clearing attributes, all on the one handle.
-constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE |
-                                      SYNCHRONIZE;
-constexpr NTSTATUS kAccessDenied = static_cast<NTSTATUS>(0xC0000022L);
 constexpr NTSTATUS kInvalidName = static_cast<NTSTATUS>(0xC0000033L);
 constexpr NTSTATUS kBufferOverflow = static_cast<NTSTATUS>(0x80000005L);
-constexpr FILE_INFORMATION_CLASS kFileNameInformation = static_cast<FILE_INFORMATION_CLASS>(9);
+constexpr OBJECT_INFORMATION_CLASS kObjectNameInformation = static_cast<OBJECT_INFORMATION_CLASS>(1);
+constexpr FS_INFORMATION_CLASS kFileFsDeviceInformation = static_cast<FS_INFORMATION_CLASS>(4);
+constexpr ULONG kRemoteDevice = 0x10; // FILE_REMOTE_DEVICE
+// The attribute bits a handle may set; the others are the file system's to give.
+constexpr DWORD kChangeableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+ACCESS_MASK AccessFor(bool isFolder, EntryRights rights)
+{
+    const ACCESS_MASK base = FILE_READ_ATTRIBUTES | (isFolder ? FILE_LIST_DIRECTORY : 0);
+    switch (rights) {
+    case EntryRights::DeleteAndChange: return base | DELETE | FILE_WRITE_ATTRIBUTES;
+    case EntryRights::DeleteOnly: return base | DELETE;
+    case EntryRights::ListOnly: return base;
+    }
+    return base;
+}
+
+OpenStatus StatusOf(NTSTATUS result)
+{
+    if (result >= 0)
+        return OpenStatus::Opened;
+    switch (static_cast<ULONG>(result)) {
+    case 0xC000000F: // STATUS_NO_SUCH_FILE
+    case 0xC0000034: // STATUS_OBJECT_NAME_NOT_FOUND
+    case 0xC000003A: // STATUS_OBJECT_PATH_NOT_FOUND
+    case 0xC0000056: // STATUS_DELETE_PENDING
+        return OpenStatus::Gone;
+    case 0xC0000043: // STATUS_SHARING_VIOLATION
+        return OpenStatus::InUse;
+    case 0xC0000022: // STATUS_ACCESS_DENIED
+        return OpenStatus::Refused;
+    default: return OpenStatus::Failed; // a file where a folder was listed, among others
+    }
+}
 
 // Opens name relative to the folder without following a link. The name is the one the
 // listing gave, matched exactly: it holds no separator, so it names an entry of this
 // folder and nothing else.
-NTSTATUS OpenRelative(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG options, HANDLE& opened)
+HANDLE OpenRelative(HANDLE folder, const std::wstring& name, bool isFolder, EntryRights rights, OpenStatus& status)
 {
-    opened = INVALID_HANDLE_VALUE;
     if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"\\/") != std::wstring::npos ||
-        name.size() > 0x7FFF)
-        return kInvalidName;
+        name.size() > 0x7FFF) {
+        status = StatusOf(kInvalidName);
+        return INVALID_HANDLE_VALUE;
+    }
     UNICODE_STRING text;
     text.Buffer = const_cast<PWSTR>(name.c_str());
     text.Length = static_cast<USHORT>(name.size() * sizeof(WCHAR));
     text.MaximumLength = text.Length;
     OBJECT_ATTRIBUTES attributes;
     InitializeObjectAttributes(&attributes, &text, 0, folder, nullptr);
-    IO_STATUS_BLOCK status{};
+    IO_STATUS_BLOCK io{};
     HANDLE handle = nullptr;
-    const NTSTATUS result =
-        ::NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr, 0, kShareAll, FILE_OPEN,
-                       options | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT,
-                       nullptr, 0);
-    if (result >= 0)
-        opened = handle;
-    return result;
-}
-
-bool SetDisposition(HANDLE handle)
-{
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
-}
-
-// FILE_ATTRIBUTE_NORMAL is how every attribute bit is cleared, read-only included.
-bool ClearAttributes(HANDLE handle)
-{
-    FILE_BASIC_INFO basic{};
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    return ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
-}
-
-// The path of what the handle holds on its volume ("\\folder\\file"), or nothing.
-std::optional<std::wstring> VolumeName(HANDLE handle)
-{
-    // Most names fit the first buffer; a longer one is asked again at its own size.
-    ULONGLONG small[256];
-    std::unique_ptr<ULONGLONG[]> large;
-    void* buffer = small;
-    ULONG size = sizeof(small);
-    IO_STATUS_BLOCK status{};
-    NTSTATUS result = ::NtQueryInformationFile(handle, &status, buffer, size, kFileNameInformation);
-    const auto* info = static_cast<const FILE_NAME_INFO*>(buffer);
-    if (result == kBufferOverflow) {
-        size = sizeof(FILE_NAME_INFO) + info->FileNameLength;
-        large.reset(new ULONGLONG[size / sizeof(ULONGLONG) + 1]);
-        buffer = large.get();
-        result = ::NtQueryInformationFile(handle, &status, buffer, size, kFileNameInformation);
-        info = static_cast<const FILE_NAME_INFO*>(buffer);
-    }
-    if (result < 0) // the overflow of a name that grew meanwhile included
-        return std::nullopt;
-    return std::wstring(info->FileName, info->FileNameLength / sizeof(WCHAR));
+    const ULONG kind = isFolder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE;
+    const NTSTATUS result = ::NtCreateFile(
+        &handle, AccessFor(isFolder, rights) | SYNCHRONIZE, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
+        kind | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    status = StatusOf(result);
+    return result >= 0 ? handle : INVALID_HANDLE_VALUE;
 }
 
 // "\\?\" before a full path lifts the length limit; it also stops every further reading
@@ -96,52 +90,45 @@ std::wstring LongPathForm(const std::wstring& path)
     return L"\\\\?\\" + full;
 }
 
+bool IsRemoteDevice(HANDLE handle)
+{
+    struct {
+        ULONG deviceType;
+        ULONG characteristics;
+    } device{};
+    IO_STATUS_BLOCK io{};
+    return ::NtQueryVolumeInformationFile(handle, &io, &device, sizeof(device), kFileFsDeviceInformation) >= 0 &&
+           (device.characteristics & kRemoteDevice) != 0;
+}
+
 } // namespace
 
-CHeldFolder CHeldFolder::OpenPath(const std::wstring& path, bool forListing)
+std::wstring NameOfHandle(HANDLE handle)
 {
-    const std::wstring longPath = LongPathForm(path);
-    if (longPath.empty())
-        return CHeldFolder();
-    const DWORD access = forListing ? FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE : 0;
-    return CHeldFolder(
-        ::CreateFileW(longPath.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    // Most names fit the first buffer; a longer one is asked again at the size it gives.
+    std::vector<ULONGLONG> buffer(256);
+    for (int tries = 0; tries < 3; ++tries) {
+        ULONG needed = 0;
+        const NTSTATUS result = ::NtQueryObject(handle, kObjectNameInformation, buffer.data(),
+                                                static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), &needed);
+        if (result >= 0) {
+            const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
+            return std::wstring(name->Buffer, name->Length / sizeof(WCHAR));
+        }
+        if (needed <= buffer.size() * sizeof(ULONGLONG))
+            return std::wstring(); // failed otherwise
+        buffer.resize(needed / sizeof(ULONGLONG) + 1);
+    }
+    return std::wstring();
 }
 
-CHeldFolder CHeldFolder::OpenChild(const std::wstring& name) const
+std::wstring FinalPathOfHandle(HANDLE handle)
 {
-    HANDLE opened = INVALID_HANDLE_VALUE;
-    // A folder the user may not change the attributes of is still cleaned, and then
-    // stays only if it is read-only.
-    if (OpenRelative(m_handle.Get(), name, kFolderAccess, FILE_DIRECTORY_FILE, opened) == kAccessDenied)
-        (void)OpenRelative(m_handle.Get(), name, kFolderAccess & ~FILE_WRITE_ATTRIBUTES, FILE_DIRECTORY_FILE, opened);
-    return CHeldFolder(opened); // gone, or held without sharing: not entered
-}
-
-std::optional<DWORD> CHeldFolder::Attributes() const
-{
-    FILE_ATTRIBUTE_TAG_INFO info{};
-    if (!::GetFileInformationByHandleEx(m_handle.Get(), FileAttributeTagInfo, &info, sizeof(info)))
-        return std::nullopt;
-    return info.FileAttributes;
-}
-
-std::optional<ULONGLONG> CHeldFolder::Index() const
-{
-    IO_STATUS_BLOCK status{};
-    FILE_INTERNAL_INFORMATION info{};
-    if (::NtQueryInformationFile(m_handle.Get(), &status, &info, sizeof(info), FileInternalInformation) < 0)
-        return std::nullopt;
-    return static_cast<ULONGLONG>(info.IndexNumber.QuadPart);
-}
-
-std::wstring CHeldFolder::FinalPath() const
-{
-    const DWORD size = ::GetFinalPathNameByHandleW(m_handle.Get(), nullptr, 0, FILE_NAME_NORMALIZED);
+    const DWORD size = ::GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED);
     if (size == 0)
         return std::wstring();
     std::wstring named(size, L'\0');
-    const DWORD length = ::GetFinalPathNameByHandleW(m_handle.Get(), &named[0], size, FILE_NAME_NORMALIZED);
+    const DWORD length = ::GetFinalPathNameByHandleW(handle, &named[0], size, FILE_NAME_NORMALIZED);
     if (length == 0 || length >= size)
         return std::wstring();
     named.resize(length);
@@ -155,51 +142,95 @@ std::wstring CHeldFolder::FinalPath() const
     return drive ? named : std::wstring();
 }
 
-bool CHeldFolder::NextBatch(void* buffer, DWORD size, bool first) const
+std::optional<HandleFacts> FactsOfHandle(HANDLE handle)
 {
-    return ::GetFileInformationByHandleEx(m_handle.Get(), first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo,
-                                          buffer, size) != FALSE;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info))
+        return std::nullopt;
+    HandleFacts facts;
+    facts.attributes = info.dwFileAttributes;
+    facts.volume = info.dwVolumeSerialNumber;
+    facts.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    facts.links = info.nNumberOfLinks;
+    return facts;
 }
 
-void CHeldFolder::DeleteChildFile(const std::wstring& name, bool clearAttributes) const
+std::optional<HandleFacts> IdentityOfHandle(HANDLE handle)
 {
-    HANDLE opened = INVALID_HANDLE_VALUE;
-    const ACCESS_MASK access = DELETE | (clearAttributes ? FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES : 0);
-    if (OpenRelative(m_handle.Get(), name, access, FILE_NON_DIRECTORY_FILE, opened) < 0)
-        return; // gone, or held without sharing
-    const FileHandle file(opened);
-    // Marked for deletion only once it is known to be this folder's own entry.
-    if (!IsOwnEntry(file.Get(), name) || SetDisposition(file.Get()) || !clearAttributes ||
-        ::GetLastError() != ERROR_ACCESS_DENIED)
-        return; // a link Wine opened as its target, gone, or in use
-    FILE_STANDARD_INFO standard{};
-    if (!::GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof(standard)) ||
-        standard.NumberOfLinks != 1)
-        return; // a second name of a file elsewhere keeps its read-only bit
-    if (ClearAttributes(file.Get()))
-        (void)SetDisposition(file.Get()); // in use: it stays and the sweep goes on
+    IO_STATUS_BLOCK io{};
+    FILE_INTERNAL_INFORMATION internal{};
+    if (::NtQueryInformationFile(handle, &io, &internal, sizeof(internal), FileInternalInformation) < 0)
+        return std::nullopt;
+    // The label that follows the serial may not fit; the serial is there all the same.
+    struct {
+        LARGE_INTEGER created;
+        ULONG serial;
+        ULONG labelLength;
+        BOOLEAN supportsObjects;
+        WCHAR label[64];
+    } volume{};
+    const NTSTATUS result = ::NtQueryVolumeInformationFile(handle, &io, &volume, sizeof(volume), FileFsVolumeInformation);
+    if (result < 0 && result != kBufferOverflow)
+        return std::nullopt;
+    HandleFacts facts;
+    facts.volume = volume.serial;
+    facts.index = static_cast<std::uint64_t>(internal.IndexNumber.QuadPart);
+    return facts;
 }
 
-bool CHeldFolder::IsOwnEntry(HANDLE file, const std::wstring& name) const
+bool MarkForDeletion(HANDLE handle)
 {
-    if (!m_volumeName) {
-        std::optional<std::wstring> folder = VolumeName(m_handle.Get());
-        if (!folder)
-            return false;
-        while (!folder->empty() && folder->back() == L'\\')
-            folder->pop_back(); // the root "\", and a folder opened as "...\", alike
-        m_volumeName = std::move(*folder);
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
+}
+
+bool SetAttributeBits(HANDLE handle, DWORD attributes)
+{
+    FILE_BASIC_INFO basic{}; // zero times stay as they are
+    basic.FileAttributes = attributes & kChangeableAttributes;
+    if (basic.FileAttributes == 0)
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL; // zero would mean "no change"
+    return ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
+}
+
+CHeldFolder CHeldFolder::OpenPath(const std::wstring& path, bool forListing)
+{
+    const std::wstring longPath = LongPathForm(path);
+    if (longPath.empty())
+        return CHeldFolder();
+    const DWORD access = forListing ? FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE : 0;
+    return CHeldFolder(
+        ::CreateFileW(longPath.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+CHeldFolder CHeldFolder::OpenChildFolder(const std::wstring& name, EntryRights rights, OpenStatus& status) const
+{
+    return CHeldFolder(OpenRelative(m_handle.Get(), name, true, rights, status));
+}
+
+FileHandle CHeldFolder::OpenChildFile(const std::wstring& name, EntryRights rights, OpenStatus& status) const
+{
+    return FileHandle(OpenRelative(m_handle.Get(), name, false, rights, status));
+}
+
+std::optional<HandleFacts> CHeldFolder::Facts(bool withName) const
+{
+    std::optional<HandleFacts> facts = FactsOfHandle(m_handle.Get());
+    if (facts && withName) {
+        facts->name = NameOfHandle(m_handle.Get());
+        facts->remote = IsRemoteDevice(m_handle.Get());
+        if (facts->name.empty())
+            return std::nullopt; // a folder that cannot be named cannot be checked
     }
-    // Exact, case and all: on a case-sensitive folder another case is another file.
-    return VolumeName(file) == *m_volumeName + L"\\" + name;
+    return facts;
 }
 
-void CHeldFolder::DeleteWhenClosed()
+CHeldFolder::Listing::Listing() : m_buffer(new ULONGLONG[kBatchSize / sizeof(ULONGLONG)]) {}
+
+bool CHeldFolder::Listing::Next(const CHeldFolder& folder, bool first)
 {
-    if (SetDisposition(m_handle.Get()) || ::GetLastError() != ERROR_ACCESS_DENIED)
-        return; // going, or not empty (something in it stayed)
-    if (ClearAttributes(m_handle.Get()))
-        (void)SetDisposition(m_handle.Get()); // held by another program: it stays
+    return ::GetFileInformationByHandleEx(folder.Get(), first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo,
+                                          m_buffer.get(), kBatchSize) != FALSE;
 }
 
 } // namespace corvale

@@ -42,6 +42,17 @@ std::vector<std::basic_string<Char>> SplitNames(const std::basic_string<Char>& t
 
 // Splits an absolute path into its root ("C:\" or "\\server\share") and the names
 // below it; false when the path is not absolute.
+// A colon in a name would name a stream of a file or folder: "D:\:$I30:$INDEX_ALLOCATION"
+// is the root of D:.
+template <typename Char> bool AnyStream(const std::vector<std::basic_string<Char>>& names)
+{
+    for (const std::basic_string<Char>& name : names) {
+        if (name.find(Char(':')) != std::basic_string<Char>::npos)
+            return true;
+    }
+    return false;
+}
+
 template <typename Char>
 bool SplitRoot(const std::basic_string<Char>& path, std::basic_string<Char>& root,
                std::vector<std::basic_string<Char>>& names)
@@ -49,7 +60,7 @@ bool SplitRoot(const std::basic_string<Char>& path, std::basic_string<Char>& roo
     if (path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' && IsSeparator(path[2])) {
         root = {path[0], ':', '\\'};
         names = SplitNames(path, 3);
-        return true;
+        return !AnyStream(names);
     }
     if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
         // "\\?\" and "\\.\" reach past the drive letters (on Wine, into the host's
@@ -60,7 +71,7 @@ bool SplitRoot(const std::basic_string<Char>& path, std::basic_string<Char>& roo
             return false;
         root = Text<Char>("\\\\") + all[0] + Text<Char>("\\") + all[1];
         names.assign(all.begin() + 2, all.end());
-        return true;
+        return !AnyStream(all);
     }
     return false;
 }

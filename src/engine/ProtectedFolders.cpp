@@ -58,7 +58,7 @@ std::wstring ProfilesFolder(const std::wstring& profile)
 void AddProfilesIn(std::vector<std::wstring>& folders, const std::wstring& profiles)
 {
     const CHeldFolder held = CHeldFolder::OpenPath(profiles);
-    held.ForEachEntry([&](const CHeldFolder::Entry& entry) {
+    held.ForEachEntry([&](const ListedEntry& entry) {
         if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
             folders.push_back(JoinPath(profiles, entry.name));
         return true;

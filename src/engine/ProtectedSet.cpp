@@ -4,11 +4,6 @@
 #include "engine/ProtectedFolders.h"
 
 namespace corvale {
-namespace {
-
-thread_local CProtectedSetScope* t_innermost = nullptr;
-
-} // namespace
 
 void CProtectedSet::Resolve()
 {
@@ -19,31 +14,16 @@ void CProtectedSet::Resolve()
     m_identities.emplace(m_checkIdentities ? folders : std::vector<std::wstring>());
 }
 
-bool CProtectedSet::MayEnter(const CHeldFolder& folder, const std::wstring& key)
+bool CProtectedSet::IsOrHolds(const HandleFacts& folder, const std::wstring& key)
 {
     Resolve();
-    return MayEnterFolder(key, m_keys) && (!m_checkIdentities || m_identities->MayEnter(folder));
+    return !MayEnterFolder(key, m_keys) || (m_checkIdentities && m_identities->Holds(folder, false));
 }
 
-bool CProtectedSet::MayLookInto(const CHeldFolder& folder)
+bool CProtectedSet::IsProtected(const HandleFacts& folder)
 {
     Resolve();
-    return !m_checkIdentities || !m_identities->IsProtectedFolder(folder);
-}
-
-CProtectedSetScope::CProtectedSetScope(bool checkIdentities) : m_set(checkIdentities), m_outer(t_innermost)
-{
-    t_innermost = this;
-}
-
-CProtectedSetScope::~CProtectedSetScope()
-{
-    t_innermost = m_outer;
-}
-
-CProtectedSet* CProtectedSetScope::Current()
-{
-    return t_innermost ? &t_innermost->m_set : nullptr;
+    return m_checkIdentities && m_identities->Holds(folder, true);
 }
 
 } // namespace corvale

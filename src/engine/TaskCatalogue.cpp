@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/FolderCleaner.h"
+#include "engine/ProtectedSet.h"
 #include "engine/RegistryKey.h"
 #include "engine/UrlCache.h"
 #include "settings/CleaningOptions.h"
@@ -33,16 +34,22 @@ constexpr wchar_t kExplorerPoliciesKey[] = L"Software\\Microsoft\\Windows\\Curre
 // the code page would read as another user's folder through the ANSI calls.
 std::optional<std::wstring> ShellFolder(const wchar_t* name)
 {
-    const CRegistryKey key(kShellFoldersKey, HKEY_CURRENT_USER);
+    const CRegistryKey key(kShellFoldersKey, HKEY_CURRENT_USER, CTouchPolicy::KeyReach(true));
     RegistryValue value;
     if (!key.FindValue(name, value).Found)
         return std::nullopt;
     return value.Data;
 }
 
-void EmptyFolder(const std::wstring& folder)
+void EmptyFolder(const CTouchPolicy& policy, const std::wstring& folder, Reach reach = Reach::ThroughLinks)
 {
-    CFolderCleaner(folder).SweepTree(std::wstring(), std::wstring());
+    CFolderCleaner(policy, folder, reach).SweepTree(std::wstring(), std::wstring());
+}
+
+// A list of the user's: its values go, and never through a registry link.
+CRegistryKey UsersList(const wchar_t* path)
+{
+    return CRegistryKey(path, HKEY_CURRENT_USER, CTouchPolicy::KeyReach(true));
 }
 
 std::wstring WindowsDirectory()
@@ -54,23 +61,40 @@ std::wstring WindowsDirectory()
 
 void WritePolicy(HKEY root, const wchar_t* keyPath, const wchar_t* name, int flag)
 {
-    (void)CRegistryKey(keyPath, root).SetDword(name, flag == 1 ? 1 : 0); // no rights: not written
+    CRegistryKey key(keyPath, root, CTouchPolicy::KeyReach(root == HKEY_CURRENT_USER));
+    (void)key.SetDword(name, flag == 1 ? 1 : 0); // no rights: not written
 }
 
-void NoWork(int) {}
+void NoWork(int, const CTouchPolicy&) {}
 
-template <void (*Work)()> void Unflagged(int)
+template <void (*Work)()> void Unflagged(int, const CTouchPolicy&)
 {
     Work();
 }
 
+template <void (*Work)(const CTouchPolicy&)> void Sweeping(int, const CTouchPolicy& policy)
+{
+    Work(policy);
+}
+
+template <void (*Work)(int)> void Mirroring(int flag, const CTouchPolicy&)
+{
+    Work(flag);
+}
+
 } // namespace
+
+void CleanTemporaryInternetFiles(const CTouchPolicy& policy)
+{
+    if (const std::optional<std::wstring> cache = ShellFolder(L"Cache"))
+        EmptyFolder(policy, *cache);
+    (void)CleanUrlCache(false); // a walk cut short leaves the rest for the next run
+}
 
 void CleanTemporaryInternetFiles()
 {
-    if (const std::optional<std::wstring> cache = ShellFolder(L"Cache"))
-        EmptyFolder(*cache);
-    (void)CleanUrlCache(false); // a walk cut short leaves the rest for the next run
+    CProtectedSet protectedFolders;
+    CleanTemporaryInternetFiles(CTouchPolicy(protectedFolders));
 }
 
 void ClearBrowserHistory()
@@ -90,42 +114,42 @@ void ClearBrowserHistory()
 
 void ClearTypedAddresses()
 {
-    CRegistryKey(kTypedAddressesKey, HKEY_CURRENT_USER).DeleteAllValues();
+    UsersList(kTypedAddressesKey).DeleteAllValues();
 }
 
-void CleanCookies()
+void CleanCookies(const CTouchPolicy& policy)
 {
     if (const std::optional<std::wstring> cookies = ShellFolder(L"Cookies"))
-        CFolderCleaner(*cookies).DeleteCookieFiles();
+        CFolderCleaner(policy, *cookies).DeleteCookieFiles();
     (void)CleanUrlCache(true); // a walk cut short leaves the rest for the next run
 }
 
 void ClearSearchHistory()
 {
-    CRegistryKey(kSearchAssistantKey, HKEY_CURRENT_USER).DeleteAllSubKeyValues();
+    UsersList(kSearchAssistantKey).DeleteAllSubKeyValues();
 }
 
-void ClearRecentDocuments()
+void ClearRecentDocuments(const CTouchPolicy& policy)
 {
     if (const std::optional<std::wstring> recent = ShellFolder(L"Recent"))
-        CFolderCleaner(*recent).DeleteMatchingFiles(L"*.lnk");
+        CFolderCleaner(policy, *recent).DeleteMatchingFiles(L"*.lnk");
 }
 
-void CleanScandiskFiles()
+void CleanScandiskFiles(const CTouchPolicy& policy)
 {
     // An empty removable drive would otherwise ask the user to insert a disk.
     const UINT errorMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
     ::SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
     for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
-        const CFolderCleaner root(std::wstring{letter, L':', L'\\'});
+        const CFolderCleaner root(policy, std::wstring{letter, L':', L'\\'});
         // The user's own disks only: a disk check leaves its fragments on fixed and
         // removable drives, never on another computer's share, a CD or a RAM disk, and a
         // share that stopped answering would hold the program for its time-outs.
         const UINT type = ::GetDriveTypeW(root.Path().c_str());
         if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE)
             continue;
-        root.SweepTree(std::wstring(), L"FOUND.*");
-        root.SweepTree(std::wstring(), L"FILE*.CHK");
+        root.SweepTree(std::wstring(), kDiskCheckFoldersMask);
+        root.SweepTree(std::wstring(), kDiskCheckFilesMask);
     }
     ::SetErrorMode(errorMode);
 }
@@ -143,32 +167,33 @@ void EmptyClipboardMemory()
     }
 }
 
-void CleanDownloadedProgramFiles()
+void CleanDownloadedProgramFiles(const CTouchPolicy& policy)
 {
-    EmptyFolder(WindowsDirectory() + L"\\Downloaded Program Files");
+    EmptyFolder(policy, WindowsDirectory() + L"\\Downloaded Program Files");
 }
 
-void CleanTemporaryFolders()
+void CleanTemporaryFolders(const CTouchPolicy& policy)
 {
     constexpr DWORD kBufferSize = MAX_PATH + 1;
     wchar_t temp[kBufferSize] = {};
     const DWORD tempLength = ::GetTempPathW(kBufferSize, temp);
     const std::wstring windows = WindowsDirectory();
     if (tempLength > 0 && tempLength < kBufferSize && !windows.empty() && windows != temp)
-        EmptyFolder(temp);
+        EmptyFolder(policy, temp);
 
     // Without a Windows directory these two are relative paths, which the sweep refuses.
-    EmptyFolder(windows + L"\\temp");
-    EmptyFolder(windows + L"\\tmp");
-    EmptyFolder(L"c:\\tmp");
-    EmptyFolder(L"c:\\temp");
+    EmptyFolder(policy, windows + L"\\temp");
+    EmptyFolder(policy, windows + L"\\tmp");
+    // Any user may make these two, and make them links into another user's folders.
+    EmptyFolder(policy, L"c:\\tmp", CTouchPolicy::FolderReach(true));
+    EmptyFolder(policy, L"c:\\temp", CTouchPolicy::FolderReach(true));
 }
 
 void ClearRunHistory()
 {
-    CRegistryKey runHistory(kRunHistoryKey, HKEY_CURRENT_USER);
+    CRegistryKey runHistory = UsersList(kRunHistoryKey);
     runHistory.DeleteAllValues();
-    CRegistryKey openSaveHistory(kOpenSaveHistoryKey, HKEY_CURRENT_USER);
+    CRegistryKey openSaveHistory = UsersList(kOpenSaveHistoryKey);
     openSaveHistory.DeleteAllValues();
     openSaveHistory.DeleteAllSubKeyValues();
 }
@@ -178,12 +203,12 @@ void WriteClearPageFileAtShutdown(int flag)
     WritePolicy(HKEY_LOCAL_MACHINE, kSessionManagerKey, L"ClearPageFileAtShutdown", flag);
 }
 
-void ClearNetworkDriveLists()
+void ClearNetworkDriveLists(const CTouchPolicy& policy)
 {
     if (const std::optional<std::wstring> netHood = ShellFolder(L"NetHood"))
-        EmptyFolder(*netHood);
-    CRegistryKey(kNetworkSharesKey, HKEY_CURRENT_USER).DeleteAllValues();
-    CRegistryKey(kMappedDrivesKey, HKEY_CURRENT_USER).DeleteAllValues();
+        EmptyFolder(policy, *netHood);
+    UsersList(kNetworkSharesKey).DeleteAllValues();
+    UsersList(kMappedDrivesKey).DeleteAllValues();
 }
 
 void WriteNoRecentDocsHistory(int flag)
@@ -195,7 +220,7 @@ const TaskSlots& TaskCatalogue()
 {
     static const TaskSlots kSlots{{
         {Option::IeTempFiles, false, "Cleaning Internet Explorer Temp Files..............................Done",
-         Unflagged<CleanTemporaryInternetFiles>},
+         Sweeping<CleanTemporaryInternetFiles>},
         {Option::IeHistory, false, "Cleaning Internet Explorer History....................................Done",
          Unflagged<ClearBrowserHistory>},
         {Option::IeAddressBar, false, "Cleaning Internet Explorer Address Bar............................Done",
@@ -204,29 +229,29 @@ const TaskSlots& TaskCatalogue()
         {Option::IeTempFilesOnClose, false, "Cleaning Internet Temp Files when IE closes...................Done",
          NoWork},
         {Option::IeCookies, false, "Cleaning Internet Explorer Cookies..................................Done",
-         Unflagged<CleanCookies>},
+         Sweeping<CleanCookies>},
         {Option::SearchHistory, false, "Cleaning Search History..................................................Done",
          Unflagged<ClearSearchHistory>},
         {Option::RecentDocsHistory, false, "Cleaning Recent Documents History...............................Done",
-         Unflagged<ClearRecentDocuments>},
+         Sweeping<ClearRecentDocuments>},
         {Option::ScandiskFiles, false, "Cleaning Scandisk Files..................................................Done",
-         Unflagged<CleanScandiskFiles>},
+         Sweeping<CleanScandiskFiles>},
         {Option::RecycleBin, false, "Cleaning Recycle Bin......................................................Done",
          Unflagged<EmptyRecycleBin>},
         {Option::ClipboardMemory, false, "Cleaning Clipboard Memory.............................................Done",
          Unflagged<EmptyClipboardMemory>},
         {Option::DownloadedProgramFiles, false, "Cleaning Downloaded Program Files Directory................Done",
-         Unflagged<CleanDownloadedProgramFiles>},
+         Sweeping<CleanDownloadedProgramFiles>},
         {Option::TempFilesDirectory, false, "Cleaning Temporary Files Directory.................................Done",
-         Unflagged<CleanTemporaryFolders>},
+         Sweeping<CleanTemporaryFolders>},
         {Option::StartRunHistory, false, "Cleaning Start/Run History..............................................Done",
          Unflagged<ClearRunHistory>},
         {Option::SwapFileOnShutdown, true, "Cleaning Swap File On Shutdown...................................Done",
-         WriteClearPageFileAtShutdown},
+         Mirroring<WriteClearPageFileAtShutdown>},
         {Option::RecentNetworkDrives, false, "Cleaning Recent Network Drive List................................Done",
-         Unflagged<ClearNetworkDriveLists>},
+         Sweeping<ClearNetworkDriveLists>},
         {Option::NoRecentDocsHistory, true, "Remove Recent Docs History.........................................Done",
-         WriteNoRecentDocsHistory},
+         Mirroring<WriteNoRecentDocsHistory>},
     }};
     return kSlots;
 }

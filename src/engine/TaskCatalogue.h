@@ -5,13 +5,15 @@
 #include <array>
 #include <cstddef>
 
+#include "engine/TouchPolicy.h"
+
 namespace corvale {
 
 struct TaskSlot {
     int option;       // index into CleaningOptions::OptionFlags
     bool runsAlways;  // runs whatever its flag: it writes a policy value mirroring it
     const char* line; // reported after the work, when the run reports and the flag is 1
-    void (*work)(int flag);
+    void (*work)(int flag, const CTouchPolicy& policy);
 };
 
 constexpr size_t kTaskSlotCount = 16;
@@ -19,35 +21,39 @@ using TaskSlots = std::array<TaskSlot, kTaskSlotCount>;
 
 const TaskSlots& TaskCatalogue();
 
-// Slot 1, also done silently by the browser-window watcher: empties the temporary
-// Internet files folder and deletes every URL-cache entry that is not a cookie.
+// Slot 1: empties the temporary Internet files folder and deletes every URL-cache entry
+// that is not a cookie.
+void CleanTemporaryInternetFiles(const CTouchPolicy& policy);
+// The same outside a run, as the browser-window watcher does it, silently: with a
+// protected set of its own.
 void CleanTemporaryInternetFiles();
 // Slot 2: the browser history store.
 void ClearBrowserHistory();
 // Slot 3: the typed-address list.
 void ClearTypedAddresses();
 // Slot 5: cookie files and cookie cache entries not on the keep-list.
-void CleanCookies();
+void CleanCookies(const CTouchPolicy& policy);
 // Slot 6: the search-assistant lists.
 void ClearSearchHistory();
 // Slot 7: the recent-document shortcuts.
-void ClearRecentDocuments();
-// Slot 8: "FOUND.*" and "FILE*.CHK" left by disk checks on the roots of drives C to Z.
-void CleanScandiskFiles();
+void ClearRecentDocuments(const CTouchPolicy& policy);
+// Slot 8: the folders "FOUND.*" and the files "FILE*.CHK" left by disk checks on the roots
+// of drives C to Z.
+void CleanScandiskFiles(const CTouchPolicy& policy);
 // Slot 9.
 void EmptyRecycleBin();
 // Slot 10.
 void EmptyClipboardMemory();
 // Slot 11.
-void CleanDownloadedProgramFiles();
+void CleanDownloadedProgramFiles(const CTouchPolicy& policy);
 // Slot 12: the user's temporary folder and the Windows and fixed temporary folders.
-void CleanTemporaryFolders();
+void CleanTemporaryFolders(const CTouchPolicy& policy);
 // Slot 13: the Run and Open/Save lists.
 void ClearRunHistory();
 // Slot 14: "ClearPageFileAtShutdown" mirrors the flag where the key opens.
 void WriteClearPageFileAtShutdown(int flag);
 // Slot 15: the network-neighbourhood folder and the share and mapped-drive lists.
-void ClearNetworkDriveLists();
+void ClearNetworkDriveLists(const CTouchPolicy& policy);
 // Slot 16: "NoRecentDocsHistory" mirrors the flag; the policy key is never created.
 void WriteNoRecentDocsHistory(int flag);
 

@@ -18,6 +18,7 @@
 #include "engine/FolderCleaner.h"
 #include "platform/AnsiText.h"
 #include "engine/ProtectedSet.h"
+#include "support/OwnPolicy.h"
 #include "engine/TaskCatalogue.h"
 #include "engine/UrlCache.h"
 #include "platform/Handle.h"
@@ -381,32 +382,30 @@ void SeedRunData(const std::string& temp)
 }
 
 // "way ms" for each round of a run with every option on, its slots called as a run calls
-// them: each folder operation resolving the protected folders itself, the run sharing
-// one resolution, and the run sharing names only (no identity checks, the benchmark's
-// baseline). A first run, untimed, loads what the first run of a process loads.
+// them: each slot resolving the protected folders itself, the run sharing one resolution,
+// and the run sharing names only (no identity checks, the benchmark's baseline). A first
+// run, untimed, loads what the first run of a process loads.
 void TimeRunWays(int rounds)
 {
     char temp[MAX_PATH + 1] = {};
     (void)::GetTempPathA(MAX_PATH + 1, temp);
-    const auto run = [] {
-        for (const TaskSlot& slot : TaskCatalogue())
-            slot.work(1);
+    const auto run = [](bool perSlot, bool identities) {
+        CProtectedSet shared(identities);
+        const CTouchPolicy sharedPolicy(shared);
+        for (const TaskSlot& slot : TaskCatalogue()) {
+            CProtectedSet own;
+            slot.work(1, perSlot ? CTouchPolicy(own) : sharedPolicy);
+        }
     };
     SeedRunData(temp);
-    run();
+    run(false, true);
     for (int round = 0; round < rounds; ++round) {
         SeedRunData(temp);
-        std::printf("per-operation %.1f\n", Milliseconds(run));
+        std::printf("per-operation %.1f\n", Milliseconds([&] { run(true, true); }));
         SeedRunData(temp);
-        std::printf("shared %.1f\n", Milliseconds([&] {
-                        const CProtectedSetScope scope;
-                        run();
-                    }));
+        std::printf("shared %.1f\n", Milliseconds([&] { run(false, true); }));
         SeedRunData(temp);
-        std::printf("names-only %.1f\n", Milliseconds([&] {
-                        const CProtectedSetScope scope(false);
-                        run();
-                    }));
+        std::printf("names-only %.1f\n", Milliseconds([&] { run(false, false); }));
         std::fflush(stdout);
     }
     std::printf("left %s\n", TreeCounts(std::string(temp) + "corvale-bench").c_str());
@@ -446,7 +445,7 @@ int Run(const std::vector<std::string>& args)
     else if (verb == "count")
         std::printf("%s\n", TreeCounts(arg).c_str());
     else if (verb == "sweep")
-        PrintTiming([&] { CFolderCleaner(WideFromAnsi(arg)).SweepTree(L"", L""); }, [&] { return TreeCounts(arg); });
+        PrintTiming([&] { CFolderCleaner(test::OwnPolicy(), WideFromAnsi(arg)).SweepTree(L"", L""); }, [&] { return TreeCounts(arg); });
     else if (verb == "floor")
         PrintTiming([&] { test::BareSweep(arg); }, [&] { return TreeCounts(arg); });
     else if (verb == "reset-all")
@@ -456,7 +455,7 @@ int Run(const std::vector<std::string>& args)
     else if (verb == "cache-clean")
         PrintTiming([] { (void)CleanUrlCache(false); }, CacheEntriesLeft);
     else if (verb == "cache-slot1")
-        PrintTiming(CleanTemporaryInternetFiles, CacheEntriesLeft);
+        PrintTiming([] { CleanTemporaryInternetFiles(); }, CacheEntriesLeft);
     else if (verb == "cache-floor")
         PrintTiming(BareCacheLoop, CacheEntriesLeft);
     else if (verb == "startup")

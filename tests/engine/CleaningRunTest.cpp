@@ -90,7 +90,7 @@ void SetAllCleaningOptions(CleaningOptions& options, int value)
 // Slots that only record their calls, with the real catalogue's options and lines.
 std::vector<std::string>* g_slotCalls = nullptr;
 
-template <size_t Slot> void RecordSlot(int flag)
+template <size_t Slot> void RecordSlot(int flag, const CTouchPolicy&)
 {
     g_slotCalls->push_back("slot " + std::to_string(Slot + 1) + " flag " + std::to_string(flag));
 }

@@ -12,6 +12,7 @@
 #include "engine/FolderCleaner.h"
 #include "platform/AnsiText.h"
 #include "engine/UrlCache.h"
+#include "support/OwnPolicy.h"
 #include "support/EngineScratch.h"
 
 namespace corvale {
@@ -47,7 +48,7 @@ TEST_F(CookieFilesTest, KeepsTheFilesWhoseNameIsInTheList)
 {
     Keep("B\n");
     MakeCookies();
-    CFolderCleaner(WideFromAnsi(m_cookies.Path())).DeleteCookieFiles();
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(m_cookies.Path())).DeleteCookieFiles();
     // "A@[1].txt" has the empty name, which any text holds.
     EXPECT_EQ((Names{".A@E[1].txt", "A@B[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "A@[1].txt", "index.dat"}),
               m_cookies.Entries());
@@ -56,7 +57,7 @@ TEST_F(CookieFilesTest, KeepsTheFilesWhoseNameIsInTheList)
 TEST_F(CookieFilesTest, WithoutAListEveryCookieFileGoes)
 {
     MakeCookies();
-    CFolderCleaner(WideFromAnsi(m_cookies.Path() + "\\")).DeleteCookieFiles();
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(m_cookies.Path() + "\\")).DeleteCookieFiles();
     EXPECT_EQ((Names{".A@E[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "index.dat"}), m_cookies.Entries());
 }
 
@@ -64,7 +65,7 @@ TEST_F(CookieFilesTest, AnEmptyListSparesOnlyAnEmptyCookieName)
 {
     Keep("");
     MakeCookies();
-    CFolderCleaner(WideFromAnsi(m_cookies.Path())).DeleteCookieFiles();
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(m_cookies.Path())).DeleteCookieFiles();
     EXPECT_EQ((Names{".A@E[1].txt", "A@E[2].txt\\", "A@E[2].txt\\inside.txt", "A@[1].txt", "index.dat"}),
               m_cookies.Entries());
 }

@@ -4,6 +4,7 @@
 #include "engine/FolderCleaner.h"
 #include "platform/AnsiText.h"
 #include "platform/Handle.h"
+#include "support/OwnPolicy.h"
 #include "support/EngineScratch.h"
 #include "support/ReferenceSweeps.h"
 
@@ -36,7 +37,7 @@ TEST_P(SweepTreeTest, EmptiesTheFolderKeepsItAndTouchesNothingBesideIt)
     ScratchFolder folder;
     MakeTree(folder);
 
-    CFolderCleaner(WideFromAnsi(folder / "target" + GetParam())).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder / "target" + GetParam())).SweepTree(L"", L"");
 
     EXPECT_EQ((Entries{"outside.txt", "target-sibling\\", "target-sibling\\keep.txt", "target\\"}), folder.Entries());
 }
@@ -53,7 +54,7 @@ TEST(SweepTreeTest, AFileHeldOpenStaysWithItsFoldersAndEverythingElseGoes)
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
 
-    CFolderCleaner(WideFromAnsi(folder / "target")).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder / "target")).SweepTree(L"", L"");
     ::CloseHandle(file);
 
     EXPECT_EQ((Entries{"outside.txt", "target-sibling\\", "target-sibling\\keep.txt", "target\\", "target\\busy\\",
@@ -113,7 +114,7 @@ TEST_P(AttributeResetEquivalenceTest, TakesWhatAResetBeforeEveryDeleteTakes)
 {
     const ScratchFolder swept, reference;
     const Entries left =
-        SweptLeaves(swept, [](const std::string& folder) { CFolderCleaner(WideFromAnsi(folder)).SweepTree(L"", L""); });
+        SweptLeaves(swept, [](const std::string& folder) { CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder)).SweepTree(L"", L""); });
 
     EXPECT_EQ(SweptLeaves(reference, test::AttributeResetSweep), left);
     EXPECT_EQ(GetParam().left, left);
@@ -133,8 +134,8 @@ TEST(SweepTreeTest, AMissingFolderIsNoError)
 {
     ScratchFolder folder;
     folder.File("a.txt");
-    CFolderCleaner(WideFromAnsi(folder / "missing")).SweepTree(L"", L"");
-    CFolderCleaner(WideFromAnsi(folder / "a.txt")).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder / "missing")).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder / "a.txt")).SweepTree(L"", L"");
     EXPECT_EQ((Entries{"a.txt"}), folder.Entries());
 }
 
@@ -148,9 +149,11 @@ TEST(SweepTreeTest, TheMaskActsOnlyAtTheFirstLevel)
     folder.File("other\\FOUND.002\\c.txt");
     folder.File("NOTFOUND.000");
 
-    CFolderCleaner(WideFromAnsi(folder.Path())).SweepTree(L"", L"FOUND.*");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder.Path())).SweepTree(L"", L"FOUND.*");
 
-    EXPECT_EQ((Entries{"NOTFOUND.000", "other\\", "other\\FOUND.001", "other\\FOUND.002\\", "other\\FOUND.002\\c.txt"}),
+    // A file is no "FOUND.*" leftover: those are folders.
+    EXPECT_EQ((Entries{"NOTFOUND.000", "found.txt", "other\\", "other\\FOUND.001", "other\\FOUND.002\\",
+                       "other\\FOUND.002\\c.txt"}),
               folder.Entries());
 }
 
@@ -159,7 +162,8 @@ class DriveRootTest : public ::testing::Test {
 protected:
     ~DriveRootTest() override
     {
-        test::RemoveTree("C:\\FOUND.000");
+        for (const char* folder : {"C:\\FOUND.000", "C:\\FOUND.old", "C:\\FILE0004.CHK"})
+            test::RemoveTree(folder);
         for (const char* file : {"C:\\FOUND.TXT", "C:\\FILE0001.CHK", "C:\\FILE0002.CHK", "C:\\FILE0001.TXT"})
             (void)::DeleteFileA(file);
     }
@@ -180,13 +184,18 @@ TEST_F(DriveRootTest, MaskedSweepsOfADriveRootTakeOnlyTheDiskCheckLeftovers)
     (void)::SetFileAttributesA("C:\\FILE0002.CHK", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     elsewhere.File("FOUND.001");
     elsewhere.File("FILE0003.CHK");
+    // A user's folders and file named like the leftovers, of the other kind or in words.
+    for (const wchar_t* kept : {L"C:\\FOUND.old\\kept.txt", L"C:\\FILE0004.CHK\\kept.txt"})
+        test::WriteFileBytes(std::wstring(kept), "kept");
 
-    const CFolderCleaner root(L"C:\\");
+    const test::OwnPolicy policy;
+    const CFolderCleaner root(policy, L"C:\\");
     root.SweepTree(L"", L"FOUND.*");
     root.SweepTree(L"", L"FILE*.CHK");
 
     EXPECT_FALSE(PathExists("C:\\FOUND.000"));
-    EXPECT_FALSE(PathExists("C:\\FOUND.TXT"));
+    EXPECT_TRUE(PathExists("C:\\FOUND.TXT"));
+    EXPECT_TRUE(PathExists("C:\\FOUND.old\\kept.txt") && PathExists("C:\\FILE0004.CHK\\kept.txt"));
     EXPECT_FALSE(PathExists("C:\\FILE0001.CHK"));
     EXPECT_FALSE(PathExists("C:\\FILE0002.CHK"));
     EXPECT_TRUE(PathExists("C:\\FILE0001.TXT"));
@@ -207,7 +216,7 @@ TEST(DeleteMatchingFilesTest, DeletesOnlyWritablePlainFilesAtTheOneLevel)
     folder.File("sub\\e.lnk");
     folder.File("hidden.lnk", "h", FILE_ATTRIBUTE_HIDDEN);
 
-    CFolderCleaner(WideFromAnsi(folder.Path() + "\\")).DeleteMatchingFiles(L"*.lnk");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder.Path() + "\\")).DeleteMatchingFiles(L"*.lnk");
 
     EXPECT_EQ((Entries{"b.lnk", "c.lnk\\", "c.lnk\\inside.lnk", "d.txt", "sub\\", "sub\\e.lnk"}), folder.Entries());
 }
@@ -237,7 +246,7 @@ TEST_F(FolderLinkTest, TheLinkStaysAndItsTargetIsNeverEntered)
     ::CreateDirectoryA(Fixture("tree-with-link\\real").c_str(), nullptr);
     test::WriteFileBytes(Fixture("tree-with-link\\real\\y.txt"), "tree");
 
-    CFolderCleaner(WideFromAnsi(Fixture("tree-with-link"))).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(Fixture("tree-with-link"))).SweepTree(L"", L"");
 
     EXPECT_EQ((Entries{"link\\"}), test::ListTree(Fixture("tree-with-link")));
     EXPECT_EQ((Entries{"a.txt", "sub\\", "sub\\b.txt"}), test::ListTree(Fixture("link-target")));
@@ -245,7 +254,7 @@ TEST_F(FolderLinkTest, TheLinkStaysAndItsTargetIsNeverEntered)
 
 TEST_F(FolderLinkTest, AnEmptyTargetIsNotRemovedThroughItsLink)
 {
-    CFolderCleaner(WideFromAnsi(Fixture("tree-with-empty-link"))).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(Fixture("tree-with-empty-link"))).SweepTree(L"", L"");
 
     EXPECT_TRUE(PathExists(Fixture("tree-with-empty-link\\link")));
     EXPECT_TRUE(PathExists(Fixture("empty-target")));
@@ -261,7 +270,7 @@ TEST_F(FolderLinkTest, ALinkGivenAsTheFolderIsEmptiedInItsTargetAndNoFurther)
         ::CreateDirectoryA(Fixture("moved-target\\sub").c_str(), nullptr);
         test::WriteFileBytes(Fixture("moved-target\\sub\\b.txt"), "x");
 
-        CFolderCleaner(WideFromAnsi(Fixture(folder))).SweepTree(WideFromAnsi(relative), L"");
+        CFolderCleaner(test::OwnPolicy(), WideFromAnsi(Fixture(folder))).SweepTree(WideFromAnsi(relative), L"");
 
         EXPECT_EQ((Entries{"inner-link\\"}), test::ListTree(Fixture("moved-target"))) << folder << relative;
     }
@@ -271,8 +280,8 @@ TEST_F(FolderLinkTest, ALinkGivenAsTheFolderIsEmptiedInItsTargetAndNoFurther)
 
 TEST_F(FolderLinkTest, MaskedSweepsLeaveMatchingLinksAlone)
 {
-    CFolderCleaner(WideFromAnsi(Fixture("tree-with-link"))).SweepTree(L"", L"li*");
-    CFolderCleaner(WideFromAnsi(Fixture("tree-with-link"))).DeleteMatchingFiles(L"li*");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(Fixture("tree-with-link"))).SweepTree(L"", L"li*");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(Fixture("tree-with-link"))).DeleteMatchingFiles(L"li*");
 
     EXPECT_TRUE(PathExists(Fixture("tree-with-link\\link")));
     EXPECT_EQ((Entries{"a.txt", "sub\\", "sub\\b.txt"}), test::ListTree(Fixture("link-target")));
@@ -321,10 +330,23 @@ protected:
 
 TEST_F(LongPathTest, AnEntryBeyondMaxPathGoesWithItsFolders)
 {
-    CFolderCleaner(WideFromAnsi(m_folder.Path())).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(m_folder.Path())).SweepTree(L"", L"");
 
     EXPECT_FALSE(Exists(m_longFiles[0])) << "a path of 260 characters";
     EXPECT_FALSE(Exists(m_longFiles[1]));
+    EXPECT_EQ(std::vector<std::string>(), m_folder.Entries());
+}
+
+// Deeper than any limit a sweep keeps: every level goes.
+TEST_F(LongPathTest, ATreeOfAThousandLevelsGoesWhole)
+{
+    std::wstring deepest = WideFromAnsi(m_folder.Path());
+    for (int level = 0; level < 1000; ++level)
+        deepest += L"\\d";
+    test::WriteFileBytes(deepest + L"\\bottom.txt", "x");
+
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(m_folder.Path())).SweepTree(L"", L"");
+
     EXPECT_EQ(std::vector<std::string>(), m_folder.Entries());
 }
 

@@ -38,6 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"", ""}, KeyCase{"Temp", ""}, KeyCase{"\\Temp", ""}, KeyCase{"C:", ""},
                       KeyCase{"C:Temp", ""}, KeyCase{"\\\\server", ""}, KeyCase{"\\\\?\\unix\\home", ""},
                       KeyCase{"\\\\.\\C:\\Temp", ""}, KeyCase{"1:\\Temp", ""},
+                      // A stream of a folder names the folder: this one, the root of D:.
+                      KeyCase{"D:\\:$I30:$INDEX_ALLOCATION", ""}, KeyCase{"\\\\server\\share\\a:b", ""},
                       // Doubled separators collapse into the device namespace as well.
                       KeyCase{"///./C:/Temp", ""}, KeyCase{"\\\\\\?\\C:\\Temp", ""},
                       KeyCase{"\\\\.r\\share", "\\\\.R\\SHARE"}));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <wininet.h>
 #include <knownfolders.h>
 
 #include <functional>
@@ -164,8 +165,9 @@ TEST_F(SafetyMatrixTest, EveryRowTakesWhatMustGoAndLosesNothingElse)
         {"OwnFolders", kSwept + "\\{}", true},
     };
     const std::string windows = test::WindowsFolder();
+    // The harness's C:\tmp is a link into the user's Documents: recorded, not swept.
     const Names fixedTargets = {windows + "\\temp", windows + "\\tmp", windows + "\\Downloaded Program Files",
-                                "C:\\temp", "C:\\tmp"};
+                                "C:\\temp"};
     Names skipped = {UpperCase(kSwept), UpperCase(kFixtures + "\\moved-target")};
     for (const std::string& folder : fixedTargets)
         skipped.push_back(UpperCase(folder));
@@ -287,6 +289,9 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
         wideTemp + L"\\" + std::wstring(120, L'l') + L"\\" + std::wstring(120, L'l') + L"\\" + std::wstring(23, L'f');
     bool swapped = false;
     const std::wstring documents = WideFromAnsi(ShellFolder(CSIDL_PERSONAL));
+    std::vector<std::wstring> mustStay;             // outside C: or inside the swept places
+    std::vector<std::function<void()>> afterTheRun; // more that must hold, and letting go
+    const std::string runHistory = test::kRunMruKey;
 
     const Attack attacks[] = {
         {"AnsiNamesClimbOutOfTheSweptFolder",
@@ -382,15 +387,117 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              ASSERT_TRUE(::GetDriveTypeW(L"S:\\") == DRIVE_FIXED && test::PathExists(std::wstring(L"S:\\FILE0001.CHK")))
                  << "the harness's S: is not the profile's Documents";
          }},
+        // The harness's C:\tmp, which any user may make, is a link into Documents\Thesis.
+        {"SharedFolderMadeALink",
+         [&](std::vector<std::wstring>&) {
+             ASSERT_TRUE(test::PathExists(std::wstring(L"C:\\tmp\\thesis.docx"))) << "the harness's C:\\tmp is missing";
+             mustStay.push_back(documents + L"\\Thesis\\thesis.docx");
+         }},
+        // A user's files named like "FOUND.*" and a folder named like "FILE*.CHK" at a root.
+        {"NamedLikeDiskCheckLeftovers",
+         [&](std::vector<std::wstring>& mustGo) {
+             for (const wchar_t* users : {L"C:\\Found.docx", L"C:\\found.txt", L"C:\\FILE0001.CHK\\notes.txt"})
+                 test::WriteFileBytes(std::wstring(users), "the user's");
+             mustGo = {L"C:\\FOUND.000", L"C:\\FILE0002.CHK"};
+             test::WriteFileBytes(mustGo[0] + L"\\FILE0000.CHK", "fragment");
+             test::WriteFileBytes(mustGo[1], "fragment");
+         }},
+        // Files another program has mapped cannot go: they keep their attributes.
+        {"MappedFilesThatCannotGo",
+         [&](std::vector<std::wstring>&) {
+             for (const DWORD attributes : {DWORD{0x26}, DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN}}) {
+                 const std::wstring file = wideTemp + L"\\mapped-" + std::to_wstring(attributes) + L".dll";
+                 test::WriteFileBytes(file, "code");
+                 ::SetFileAttributesW(file.c_str(), attributes);
+                 const HANDLE opened = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                                     nullptr, OPEN_EXISTING, 0, nullptr);
+                 const HANDLE mapping = ::CreateFileMappingW(opened, nullptr, PAGE_READONLY, 0, 0, nullptr);
+                 const void* view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+                 ::CloseHandle(opened);
+                 ASSERT_NE(nullptr, view);
+                 afterTheRun.push_back([=] {
+                     // Wine reports the archive bit by one call and not by another.
+                     EXPECT_EQ(attributes & ~FILE_ATTRIBUTE_ARCHIVE,
+                               ::GetFileAttributesW(file.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE)
+                         << AnsiBestFit(file);
+                     ::UnmapViewOfFile(view);
+                     ::CloseHandle(mapping);
+                 });
+             }
+         }},
+        // A folder another program holds without delete sharing: what is in it still goes.
+        {"FolderHeldWithoutDeleteSharing",
+         [&](std::vector<std::wstring>& mustGo) {
+             mustGo = {wideTemp + L"\\held\\junk.txt", wideTemp + L"\\held\\sub"};
+             test::WriteFileBytes(mustGo[0], "junk");
+             test::WriteFileBytes(mustGo[1] + L"\\junk.txt", "junk");
+             const HANDLE held = ::CreateFileW((wideTemp + L"\\held").c_str(), FILE_LIST_DIRECTORY,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+             afterTheRun.push_back([=] { ::CloseHandle(held); });
+         }},
+        // A list with a value named longer than 255 characters, and values listed after it.
+        {"LongValueNameInAList",
+         [&](std::vector<std::wstring>&) {
+             for (const std::wstring& name : {std::wstring(L"a"), std::wstring(300, L'x'), std::wstring(L"y")})
+                 test::SetWideString(HKEY_CURRENT_USER, runHistory, name, L"trace");
+             afterTheRun.push_back([&] { EXPECT_EQ(Names{}, test::ValueNames(HKEY_CURRENT_USER, runHistory)); });
+         }},
+        // The Run list made a registry link to another key of the user's.
+        {"ListKeyMadeARegistryLink",
+         [&](std::vector<std::wstring>&) {
+             const std::string victim = "Software\\CorvaleTests\\link-victim";
+             test::SetString(HKEY_CURRENT_USER, victim, "precious", "the user's");
+             test::DeleteKeyTree(HKEY_CURRENT_USER, runHistory);
+             test::MakeRegistryLink(runHistory, victim);
+             ASSERT_EQ(Names{"precious"}, test::ValueNames(HKEY_CURRENT_USER, runHistory)) << "no link made";
+             afterTheRun.push_back([=] {
+                 EXPECT_EQ(Names{"precious"}, test::ValueNames(HKEY_CURRENT_USER, victim));
+                 test::DeleteRegistryLink(runHistory);
+                 test::DeleteKeyTree(HKEY_CURRENT_USER, victim);
+                 test::CreateKey(HKEY_CURRENT_USER, runHistory);
+             });
+         }},
+        // Cache entries, a page and a cookie, whose files climb out of the cache.
+        {"CacheEntriesWithFilesOutsideTheCache",
+         [&](std::vector<std::wstring>&) {
+             FILETIME never{};
+             for (const auto& [url, type] : {std::pair<std::wstring, DWORD>{L"http://attack.example/page", NORMAL_CACHE_ENTRY},
+                                             {L"Cookie:corvale@attack.example/", COOKIE_CACHE_ENTRY}}) {
+                 // A name in the entry's own cache folder that climbs to C:\.
+                 wchar_t inside[MAX_PATH] = {};
+                 ASSERT_TRUE(::CreateUrlCacheEntryW(url.c_str(), 0, L"txt", inside, 0));
+                 (void)::DeleteFileW(inside); // only its folder was wanted
+                 std::wstring climb = inside;
+                 climb.erase(climb.find_last_of(L'\\') + 1);
+                 for (auto level = std::count(climb.begin() + 3, climb.end(), L'\\'); level > 0; --level)
+                     climb += L"..\\";
+                 const std::wstring victim = L"C:\\victim\\" + std::to_wstring(type) + L".txt";
+                 test::WriteFileBytes(victim, "the user's");
+                 ASSERT_TRUE(::CommitUrlCacheEntryW(url.c_str(), (climb + victim.substr(3)).c_str(), never, never, type,
+                                                    nullptr, 0, nullptr, nullptr))
+                     << ::GetLastError();
+             }
+         }},
+        // In TEMP a link to the file at the same path on another drive, D:.
+        {"FileLinkToTheSamePathOnAnotherDrive",
+         [&](std::vector<std::wstring>&) {
+             mustStay.push_back(L"D:\\corvale-fixtures\\swept\\drive-link\\precious.txt");
+             ASSERT_TRUE(test::PathExists(mustStay.back())) << "the harness's D: is missing";
+             temp.emplace("TEMP", kSwept + "\\drive-link");
+             tmp.emplace("TMP", kSwept + "\\drive-link");
+         }},
     };
     SilentOwner owner;
     std::fill_n(owner.options.OptionFlags.begin(), kCleaningOptionCount, 1);
     owner.options.ShowProgress = 0;
-    const Names skipped = {UpperCase(kSwept)};
     for (const Attack& attack : attacks) {
         SCOPED_TRACE(attack.name);
         std::vector<std::wstring> mustGo;
         attack.arrange(mustGo);
+        Names skipped = {UpperCase(kSwept)};
+        for (const std::wstring& path : mustGo)
+            skipped.push_back(UpperCase(AnsiBestFit(path)));
         DriveState before;
         Record("C:", skipped, before);
 
@@ -402,17 +509,26 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
             (void)::MoveFileW((wideTemp + L"\\b").c_str(), kWideUserData.c_str()); // back, if it is still there
         }
 
+        for (const std::function<void()>& check : afterTheRun)
+            check();
+        afterTheRun.clear();
         DriveState after;
         Record("C:", skipped, after);
         for (const auto& [path, state] : before)
             EXPECT_TRUE(after.count(path) && after[path] == state) << path << " lost or changed";
         for (const std::wstring& path : mustGo)
             EXPECT_FALSE(test::PathExists(path)) << AnsiBestFit(path) << " stayed";
+        for (const std::wstring& path : mustStay)
+            EXPECT_TRUE(test::PathExists(path)) << AnsiBestFit(path) << " lost";
+        mustStay.clear();
         EXPECT_TRUE(test::PathExists(deepFavorites + L"\\k") || !test::PathExists(deepFavorites));
         for (const std::wstring& folder : {std::wstring(L"C:\\victim"), std::wstring(L"C:\\victim-folder"), user, lookalike,
-                                           kWideSwept + L"\\b-moved", documents + L"\\FOUND.000"})
+                                           kWideSwept + L"\\b-moved", documents + L"\\FOUND.000",
+                                           std::wstring(L"C:\\FOUND.000"), std::wstring(L"C:\\FILE0001.CHK")})
             test::RemoveTree(folder);
-        (void)::DeleteFileW((documents + L"\\FILE0001.CHK").c_str());
+        for (const std::wstring& file : {documents + L"\\FILE0001.CHK", std::wstring(L"C:\\Found.docx"),
+                                         std::wstring(L"C:\\found.txt"), std::wstring(L"C:\\FILE0002.CHK")})
+            (void)::DeleteFileW(file.c_str());
         for (const std::string& place : kPlaces)
             test::RemoveTree(WideFromAnsi(kSwept + "\\" + place));
         test::SetString(HKEY_CURRENT_USER, kUserShellFolders, "Favorites", favorites);

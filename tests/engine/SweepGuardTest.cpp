@@ -11,6 +11,7 @@
 #include "engine/FolderCleaner.h"
 #include "platform/AnsiText.h"
 #include "engine/ProtectedSet.h"
+#include "support/OwnPolicy.h"
 #include "support/EngineScratch.h"
 
 namespace corvale {
@@ -98,8 +99,8 @@ TEST_P(ProtectedFolderTest, IsNeverEmptiedNorSweptAsPartOfAnotherFolder)
     ASSERT_TRUE(canary.Alive()) << "cannot write into " << folder;
 
     const std::string target = GetParam().sweepParent ? Parent(folder) : folder;
-    CFolderCleaner(WideFromAnsi(target)).SweepTree(L"", L"");
-    CFolderCleaner(WideFromAnsi(target + "\\")).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(target)).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(target + "\\")).SweepTree(L"", L"");
 
     EXPECT_TRUE(canary.Alive()) << "sweeping " << target;
 }
@@ -128,7 +129,7 @@ class DisguisedPathTest : public ::testing::TestWithParam<std::string> {};
 TEST_P(DisguisedPathTest, IsRecognisedForTheFolderItNames)
 {
     const Canary canary(test::WindowsFolder());
-    CFolderCleaner(WideFromAnsi(GetParam())).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(GetParam())).SweepTree(L"", L"");
     EXPECT_TRUE(canary.Alive()) << GetParam();
 }
 
@@ -148,7 +149,7 @@ TEST(DriveRootGuardTest, IsNeverEmptiedWithoutAMask)
 {
     const Canary canary("C:");
     for (const char* root : {"C:\\", "c:\\", "C:/", "C:\\.", "C:\\windows\\.."})
-        CFolderCleaner(WideFromAnsi(root)).SweepTree(L"", L"");
+        CFolderCleaner(test::OwnPolicy(), WideFromAnsi(root)).SweepTree(L"", L"");
     EXPECT_TRUE(canary.Alive());
 }
 
@@ -166,10 +167,10 @@ TEST(RelativePathTest, EmptyAndRelativePathsAreNeverSwept)
 
     // An empty path would search "\*.*", the root of the current drive.
     for (const char* path : {"", "sub", ".", "C:", "C:sub", "\\corvale-guard", "\\"})
-        CFolderCleaner(WideFromAnsi(path)).SweepTree(L"", L"");
-    CFolderCleaner(WideFromAnsi("")).DeleteMatchingFiles(L"*.txt");
-    CFolderCleaner(WideFromAnsi("sub")).DeleteMatchingFiles(L"*.txt");
-    CFolderCleaner(WideFromAnsi("")).SweepTree(L"", L"*.txt");
+        CFolderCleaner(test::OwnPolicy(), WideFromAnsi(path)).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi("")).DeleteMatchingFiles(L"*.txt");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi("sub")).DeleteMatchingFiles(L"*.txt");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi("")).SweepTree(L"", L"*.txt");
 
     ::SetCurrentDirectoryA(previous);
     EXPECT_TRUE(current.Exists("sub\\in-sub.txt"));
@@ -189,9 +190,9 @@ TEST(OneLevelDeleteGuardTest, AProtectedFolderLosesNeitherCookieLikeFilesNorShor
     const std::string shortcut = desktop + "\\corvale-canary.lnk";
     test::WriteFileBytes(shortcut, "alive");
 
-    CFolderCleaner(WideFromAnsi(test::SystemFolder())).DeleteCookieFiles();
-    CFolderCleaner(WideFromAnsi("C:\\")).DeleteCookieFiles();
-    CFolderCleaner(WideFromAnsi(desktop)).DeleteMatchingFiles(L"*.lnk");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(test::SystemFolder())).DeleteCookieFiles();
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi("C:\\")).DeleteCookieFiles();
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(desktop)).DeleteMatchingFiles(L"*.lnk");
 
     EXPECT_TRUE(systemCanary.Alive());
     EXPECT_TRUE(test::PathExists(test::SystemFolder() + "\\kernel32.dll"));
@@ -203,14 +204,14 @@ TEST(DeviceNamespaceTest, IsNeverSwept)
 {
     const test::ScratchFolder folder;
     folder.File("a.txt");
-    CFolderCleaner(WideFromAnsi("\\\\?\\" + folder.Path())).SweepTree(L"", L"");
-    CFolderCleaner(WideFromAnsi("\\\\.\\" + folder.Path())).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi("\\\\?\\" + folder.Path())).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi("\\\\.\\" + folder.Path())).SweepTree(L"", L"");
     EXPECT_TRUE(folder.Exists("a.txt"));
 }
 
 // A run resolves the protected folders once, so a folder that becomes protected after
-// that must be protected in the next run, and in a run started inside it, at once.
-TEST(ProtectedSetScopeTest, EachRunAsksAfreshAndANestedRunLeavesTheOuterOneItsSet)
+// that must be protected in the next run at once.
+TEST(ProtectedSetTest, EachRunAsksAfresh)
 {
     const test::ScratchFolder resolver;
     const test::ScratchFolder favorites("C:\\");
@@ -218,32 +219,20 @@ TEST(ProtectedSetScopeTest, EachRunAsksAfreshAndANestedRunLeavesTheOuterOneItsSe
     std::vector<std::unique_ptr<test::ScopedValueRestore>> restores;
     for (const char* key : {kUserShellFoldersKey, kShellFoldersKey})
         restores.push_back(std::make_unique<test::ScopedValueRestore>(HKEY_CURRENT_USER, key, "Favorites"));
-    {
-        const CProtectedSetScope earlierRun;
-        CFolderCleaner(WideFromAnsi(resolver.Path())).SweepTree(L"", L""); // resolves the set before the move
-    }
+    const test::OwnPolicy earlierRun;
+    CFolderCleaner(earlierRun, WideFromAnsi(resolver.Path())).SweepTree(L"", L""); // resolves the set before the move
     test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, "Favorites", favorites.Path());
     ASSERT_EQ(favorites.Path(), ShellFolderPath(CSIDL_FAVORITES));
-    {
-        const CProtectedSetScope outer;
-        CFolderCleaner(WideFromAnsi(resolver.Path())).SweepTree(L"", L"");
-        CProtectedSet* const outerSet = CProtectedSetScope::Current();
-        {
-            const CProtectedSetScope nested;
-            EXPECT_NE(outerSet, CProtectedSetScope::Current());
-            CFolderCleaner(WideFromAnsi(favorites.Path())).SweepTree(L"", L"");
-        }
-        EXPECT_EQ(outerSet, CProtectedSetScope::Current());
-        CFolderCleaner(WideFromAnsi(favorites.Path())).SweepTree(L"", L"");
-    }
-    EXPECT_EQ(nullptr, CProtectedSetScope::Current());
+
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(favorites.Path())).SweepTree(L"", L"");
+
     EXPECT_TRUE(canary.Alive());
 }
 
 // A sweep checks a folder it finds inside one that passed by name alone, so every folder
 // on the way to a protected one must bring the folders above where it really is: here
 // the way to the protected folder passes a link into chain\real, which is on no name of it.
-TEST(ProtectedSetScopeTest, TheRealParentsOfEveryFolderOnTheWayAreProtected)
+TEST(ProtectedSetTest, TheRealParentsOfEveryFolderOnTheWayAreProtected)
 {
     const std::string chain = std::string(test::kLinkFixtures) + "\\chain";
     std::vector<std::unique_ptr<test::ScopedValueRestore>> restores;
@@ -252,11 +241,13 @@ TEST(ProtectedSetScopeTest, TheRealParentsOfEveryFolderOnTheWayAreProtected)
     test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, "Favorites", chain + "\\l1\\b\\l2\\p");
     ASSERT_TRUE(PathExists(chain + "\\real\\x\\b")) << "the harness's chain fixture is missing";
     const Canary onTheWay(chain + "\\real\\x\\b");
+    // chain\real is a real parent of chain\l1 alone, a parent no name of it shows.
+    const Canary inARealParent(chain + "\\real");
 
-    const CProtectedSetScope run;
-    CFolderCleaner(WideFromAnsi(chain + "\\real")).SweepTree(L"", L"");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(chain + "\\real")).SweepTree(L"", L"");
 
     EXPECT_TRUE(onTheWay.Alive());
+    EXPECT_TRUE(inARealParent.Alive());
 }
 
 } // namespace

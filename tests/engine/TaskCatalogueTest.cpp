@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine/TaskCatalogue.h"
+#include "support/OwnPolicy.h"
 #include "support/EngineUserState.h"
 
 namespace corvale {
@@ -78,7 +79,7 @@ TEST_F(TaskSlotTest, CookiesGoExceptThoseOnTheKeepList)
     ASSERT_TRUE(AddCacheEntry("Cookie:A@D.B.C/", COOKIE_CACHE_ENTRY));
     ASSERT_TRUE(AddCacheEntry("http://www.example.test/", NORMAL_CACHE_ENTRY));
 
-    CleanCookies();
+    CleanCookies(test::OwnPolicy());
 
     EXPECT_EQ((Names{"A@B[1].txt", "index.dat"}), ListTree(m_state.Cookies()));
     EXPECT_EQ(Names{"Cookie:A@B.C/"}, CacheUrls(true));
@@ -126,7 +127,7 @@ TEST_F(TaskSlotTest, RecentDocumentsLoseTheirShortcutsOnly)
     m_state.Root().File("Recent\\report.doc.lnk");
     m_state.Root().File("Recent\\notes.txt");
     m_state.Root().File("Recent\\sub\\deep.lnk");
-    ClearRecentDocuments();
+    ClearRecentDocuments(test::OwnPolicy());
     EXPECT_EQ((Names{"notes.txt", "sub\\", "sub\\deep.lnk"}), ListTree(m_state.Recent()));
 }
 
@@ -148,7 +149,7 @@ TEST_F(DiskCheckFilesTest, GoFromTheDriveRootsOnly)
     WriteFileBytes("C:\\FILE0007.TXT", "x");
     m_state.Root().File("FOUND.002\\FILE0001.CHK");
 
-    CleanScandiskFiles();
+    CleanScandiskFiles(test::OwnPolicy());
 
     EXPECT_FALSE(PathExists("C:\\FOUND.001"));
     EXPECT_FALSE(PathExists("C:\\FILE0007.CHK"));
@@ -181,7 +182,7 @@ TEST_F(TaskSlotTest, DownloadedProgramFilesAreEmptiedAndTheFolderKept)
     ::CreateDirectoryA((folder + "\\CONFLICT.1").c_str(), nullptr);
     WriteFileBytes(folder + "\\CONFLICT.1\\old.inf", "x");
 
-    CleanDownloadedProgramFiles();
+    CleanDownloadedProgramFiles(test::OwnPolicy());
 
     EXPECT_EQ(Names{"corvale-data-link\\"}, ListTree(folder)) << "only the harness's link stays";
     EXPECT_TRUE(PathExists(folder));
@@ -189,7 +190,8 @@ TEST_F(TaskSlotTest, DownloadedProgramFilesAreEmptiedAndTheFolderKept)
         ::RemoveDirectoryA(folder.c_str());
 }
 
-// The four fixed temporary folders, made for the test where they were missing.
+// The fixed temporary folders that are plain folders here, made for the test where they
+// were missing.
 class TemporaryFoldersTest : public TaskSlotTest {
 protected:
     TemporaryFoldersTest()
@@ -209,15 +211,17 @@ protected:
         }
     }
 
+    // The harness's C:\tmp is a link into the user's Documents, which stays as it is.
     void ExpectFixedFoldersSwept() const
     {
         for (const std::string& folder : m_fixed) {
             EXPECT_TRUE(PathExists(folder));
             EXPECT_FALSE(PathExists(folder + "\\corvale-temp-trace.tmp")) << folder;
         }
+        EXPECT_TRUE(PathExists("C:\\tmp\\thesis.docx"));
     }
 
-    std::vector<std::string> m_fixed = {WindowsFolder() + "\\temp", WindowsFolder() + "\\tmp", "c:\\tmp", "c:\\temp"};
+    std::vector<std::string> m_fixed = {WindowsFolder() + "\\temp", WindowsFolder() + "\\tmp", "c:\\temp"};
     std::vector<bool> m_made;
 };
 
@@ -227,7 +231,7 @@ TEST_F(TemporaryFoldersTest, TheUsersAndTheFixedTemporaryFoldersAreEmptied)
     m_state.Root().File("Temp\\b.tmp");
     m_state.Root().File("beside-temp.txt");
 
-    CleanTemporaryFolders();
+    CleanTemporaryFolders(test::OwnPolicy());
 
     EXPECT_EQ(Names{}, ListTree(m_state.Temp()));
     EXPECT_TRUE(m_state.Root().Exists("beside-temp.txt"));
@@ -244,7 +248,7 @@ TEST_P(DangerousTempTest, IsSkippedAndTheFixedFoldersAreStillEmptied)
     const std::string canary = (tempValue.back() == '\\' ? tempValue : tempValue + "\\") + "corvale-canary.txt";
     WriteFileBytes(canary, "alive");
 
-    CleanTemporaryFolders();
+    CleanTemporaryFolders(test::OwnPolicy());
 
     EXPECT_TRUE(PathExists(canary)) << tempValue;
     (void)::DeleteFileA(canary.c_str());
@@ -285,7 +289,7 @@ TEST_F(TaskSlotTest, NetworkListsAndTheNetHoodFolderAreEmptied)
     SetString(HKEY_CURRENT_USER, kMappedDrivesKey, "a", "\\\\server\\share");
     SetString(HKEY_CURRENT_USER, kMappedDrivesKey, "MRUList", "a");
 
-    ClearNetworkDriveLists();
+    ClearNetworkDriveLists(test::OwnPolicy());
 
     EXPECT_EQ(Names{}, ListTree(m_state.NetHood()));
     EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, kSharesKey));

@@ -1,6 +1,7 @@
 #include "support/EngineScratch.h"
 
 #include <wininet.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -229,6 +230,39 @@ void DeleteKeyTree(HKEY root, const std::string& path)
 {
     (void)::RegDeleteTreeA(root, path.c_str());
     (void)::RegDeleteKeyA(root, path.c_str());
+}
+
+void MakeRegistryLink(const std::string& path, const std::string& target)
+{
+    HANDLE token = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+    BYTE user[256] = {};
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, user, sizeof(user), &size);
+    ::CloseHandle(token);
+    wchar_t* sid = nullptr;
+    ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+    const std::wstring link = L"\\Registry\\User\\" + std::wstring(sid ? sid : L"") + L"\\" + WideFromAnsi(target);
+    ::LocalFree(sid);
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                          KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    ::RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(link.c_str()),
+                     static_cast<DWORD>(link.size() * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+}
+
+void DeleteRegistryLink(const std::string& path)
+{
+    using DeleteKey = LONG(NTAPI*)(HANDLE);
+    const auto deleteKey =
+        reinterpret_cast<DeleteKey>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, &key) != ERROR_SUCCESS)
+        return;
+    deleteKey(key);
+    ::RegCloseKey(key);
 }
 
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes)

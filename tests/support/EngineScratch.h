@@ -78,6 +78,10 @@ void SetDwordValue(HKEY root, const std::string& path, const std::string& name, 
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
 std::optional<DWORD> GetDwordValue(HKEY root, const std::string& path, const std::string& name);
 std::vector<std::string> ValueNames(HKEY root, const std::string& path);
+// A registry link at path to another key of HKEY_CURRENT_USER, as any of the user's
+// programs may make one; and the removal of the link itself, never of what it names.
+void MakeRegistryLink(const std::string& path, const std::string& target);
+void DeleteRegistryLink(const std::string& path);
 std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
 
 // Remembers a key with all its values and subkeys and puts it back as it was (or
