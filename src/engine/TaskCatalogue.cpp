@@ -23,6 +23,15 @@ constexpr wchar_t kSearchAssistantKey[] = L"Software\\Microsoft\\Search Assistan
 constexpr wchar_t kRunHistoryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr wchar_t kOpenSaveHistoryKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
+constexpr wchar_t kLastVisitedHistoryKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU";
+// The same histories where Windows Vista and later keep them (RecentDocs is older).
+constexpr wchar_t kSearchBoxHistoryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery";
+constexpr wchar_t kRecentItemsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+constexpr wchar_t kOpenSaveItemsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU";
+constexpr wchar_t kLastVisitedItemsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU";
 constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kNetworkSharesKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WorkgroupCrawler\\Shares";
@@ -55,6 +64,19 @@ std::wstring WindowsDirectory()
 void WritePolicy(HKEY root, const wchar_t* keyPath, const wchar_t* name, int flag)
 {
     (void)CRegistryKey(keyPath, root).SetDword(name, flag == 1 ? 1 : 0); // no rights: not written
+}
+
+void EmptyList(const wchar_t* keyPath)
+{
+    CRegistryKey(keyPath, HKEY_CURRENT_USER).DeleteAllValues();
+}
+
+// A list with the lists by file type in its subkeys.
+void EmptyListAndSubLists(const wchar_t* keyPath)
+{
+    CRegistryKey list(keyPath, HKEY_CURRENT_USER);
+    list.DeleteAllValues();
+    list.DeleteAllSubKeyValues();
 }
 
 void NoWork(int) {}
@@ -103,12 +125,16 @@ void CleanCookies()
 void ClearSearchHistory()
 {
     CRegistryKey(kSearchAssistantKey, HKEY_CURRENT_USER).DeleteAllSubKeyValues();
+    EmptyList(kSearchBoxHistoryKey);
 }
 
 void ClearRecentDocuments()
 {
     if (const std::optional<std::wstring> recent = ShellFolder(L"Recent"))
         CFolderCleaner(*recent).DeleteMatchingFiles(L"*.lnk");
+    // What Explorer and the Start menu list as recent items. The jump lists beside the
+    // shortcuts stay: they hold what the user pinned.
+    EmptyListAndSubLists(kRecentItemsKey);
 }
 
 void CleanScandiskFiles()
@@ -171,6 +197,9 @@ void ClearRunHistory()
     CRegistryKey openSaveHistory(kOpenSaveHistoryKey, HKEY_CURRENT_USER);
     openSaveHistory.DeleteAllValues();
     openSaveHistory.DeleteAllSubKeyValues();
+    EmptyList(kLastVisitedHistoryKey);
+    EmptyListAndSubLists(kOpenSaveItemsKey);
+    EmptyList(kLastVisitedItemsKey);
 }
 
 void WriteClearPageFileAtShutdown(int flag)

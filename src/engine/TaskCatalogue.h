@@ -28,9 +28,9 @@ void ClearBrowserHistory();
 void ClearTypedAddresses();
 // Slot 5: cookie files and cookie cache entries not on the keep-list.
 void CleanCookies();
-// Slot 6: the search-assistant lists.
+// Slot 6: the search-assistant lists and Explorer's search-box history.
 void ClearSearchHistory();
-// Slot 7: the recent-document shortcuts.
+// Slot 7: the recent-document shortcuts and Explorer's recent-items lists.
 void ClearRecentDocuments();
 // Slot 8: "FOUND.*" and "FILE*.CHK" left by disk checks on the roots of drives C to Z.
 void CleanScandiskFiles();
@@ -42,7 +42,7 @@ void EmptyClipboardMemory();
 void CleanDownloadedProgramFiles();
 // Slot 12: the user's temporary folder and the Windows and fixed temporary folders.
 void CleanTemporaryFolders();
-// Slot 13: the Run and Open/Save lists.
+// Slot 13: the Run list and the Open/Save boxes' lists of files and folders.
 void ClearRunHistory();
 // Slot 14: "ClearPageFileAtShutdown" mirrors the flag where the key opens.
 void WriteClearPageFileAtShutdown(int flag);
