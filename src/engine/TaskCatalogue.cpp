@@ -14,6 +14,9 @@
 #include "engine/UrlCache.h"
 #include "settings/CleaningOptions.h"
 
+// In ntdll since Windows 2000; no header of the user-mode SDK declares it.
+extern "C" LONG NTAPI RtlGetVersion(RTL_OSVERSIONINFOW* version);
+
 namespace corvale {
 namespace {
 
@@ -77,6 +80,17 @@ void EmptyListAndSubLists(const wchar_t* keyPath)
     CRegistryKey list(keyPath, HKEY_CURRENT_USER);
     list.DeleteAllValues();
     list.DeleteAllSubKeyValues();
+}
+
+// Up to XP Windows put a shortcut in NetHood for every share the user opened; since
+// Vista it adds none, and what the folder holds are the network locations the user made.
+// GetVersionEx answers the version the program's manifest and compatibility settings
+// make of it; RtlGetVersion answers the Windows that runs.
+bool WindowsFillsNetHood()
+{
+    RTL_OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    return ::RtlGetVersion(&version) == 0 && version.dwMajorVersion < 6;
 }
 
 void NoWork(int) {}
@@ -209,7 +223,8 @@ void WriteClearPageFileAtShutdown(int flag)
 
 void ClearNetworkDriveLists()
 {
-    if (const std::optional<std::wstring> netHood = ShellFolder(L"NetHood"))
+    const std::optional<std::wstring> netHood = ShellFolder(L"NetHood");
+    if (netHood && WindowsFillsNetHood())
         EmptyFolder(*netHood);
     CRegistryKey(kNetworkSharesKey, HKEY_CURRENT_USER).DeleteAllValues();
     CRegistryKey(kMappedDrivesKey, HKEY_CURRENT_USER).DeleteAllValues();

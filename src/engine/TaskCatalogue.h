@@ -46,7 +46,8 @@ void CleanTemporaryFolders();
 void ClearRunHistory();
 // Slot 14: "ClearPageFileAtShutdown" mirrors the flag where the key opens.
 void WriteClearPageFileAtShutdown(int flag);
-// Slot 15: the network-neighbourhood folder and the share and mapped-drive lists.
+// Slot 15: the share and mapped-drive lists, and the network-neighbourhood folder on
+// Windows that fill it themselves (before Vista).
 void ClearNetworkDriveLists();
 // Slot 16: "NoRecentDocsHistory" mirrors the flag; the policy key is never created.
 void WriteNoRecentDocsHistory(int flag);
