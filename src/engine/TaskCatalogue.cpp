@@ -15,6 +15,9 @@
 #include "engine/UrlCache.h"
 #include "settings/CleaningOptions.h"
 
+// In ntdll since Windows 2000; no header of the user-mode SDK declares it.
+extern "C" LONG NTAPI RtlGetVersion(RTL_OSVERSIONINFOW* version);
+
 namespace corvale {
 namespace {
 
@@ -24,6 +27,15 @@ constexpr wchar_t kSearchAssistantKey[] = L"Software\\Microsoft\\Search Assistan
 constexpr wchar_t kRunHistoryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr wchar_t kOpenSaveHistoryKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
+constexpr wchar_t kLastVisitedHistoryKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU";
+// The same histories where Windows Vista and later keep them (RecentDocs is older).
+constexpr wchar_t kSearchBoxHistoryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery";
+constexpr wchar_t kRecentItemsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+constexpr wchar_t kOpenSaveItemsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU";
+constexpr wchar_t kLastVisitedItemsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU";
 constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kNetworkSharesKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WorkgroupCrawler\\Shares";
@@ -63,6 +75,25 @@ void WritePolicy(HKEY root, const wchar_t* keyPath, const wchar_t* name, int fla
 {
     CRegistryKey key(keyPath, root, CTouchPolicy::KeyReach(root == HKEY_CURRENT_USER));
     (void)key.SetDword(name, flag == 1 ? 1 : 0); // no rights: not written
+}
+
+// A list with the lists by file type in its subkeys.
+void EmptyListAndSubLists(const wchar_t* keyPath)
+{
+    CRegistryKey list = UsersList(keyPath);
+    list.DeleteAllValues();
+    list.DeleteAllSubKeyValues();
+}
+
+// Up to XP Windows put a shortcut in NetHood for every share the user opened; since
+// Vista it adds none, and what the folder holds are the network locations the user made.
+// GetVersionEx answers the version the program's manifest and compatibility settings
+// make of it; RtlGetVersion answers the Windows that runs.
+bool WindowsFillsNetHood()
+{
+    RTL_OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    return ::RtlGetVersion(&version) == 0 && version.dwMajorVersion < 6;
 }
 
 void NoWork(int, const CTouchPolicy&) {}
@@ -127,12 +158,16 @@ void CleanCookies(const CTouchPolicy& policy)
 void ClearSearchHistory()
 {
     UsersList(kSearchAssistantKey).DeleteAllSubKeyValues();
+    UsersList(kSearchBoxHistoryKey).DeleteAllValues();
 }
 
 void ClearRecentDocuments(const CTouchPolicy& policy)
 {
     if (const std::optional<std::wstring> recent = ShellFolder(L"Recent"))
         CFolderCleaner(policy, *recent).DeleteMatchingFiles(L"*.lnk");
+    // What Explorer and the Start menu list as recent items. The jump lists beside the
+    // shortcuts stay: they hold what the user pinned.
+    EmptyListAndSubLists(kRecentItemsKey);
 }
 
 void CleanScandiskFiles(const CTouchPolicy& policy)
@@ -191,11 +226,11 @@ void CleanTemporaryFolders(const CTouchPolicy& policy)
 
 void ClearRunHistory()
 {
-    CRegistryKey runHistory = UsersList(kRunHistoryKey);
-    runHistory.DeleteAllValues();
-    CRegistryKey openSaveHistory = UsersList(kOpenSaveHistoryKey);
-    openSaveHistory.DeleteAllValues();
-    openSaveHistory.DeleteAllSubKeyValues();
+    UsersList(kRunHistoryKey).DeleteAllValues();
+    EmptyListAndSubLists(kOpenSaveHistoryKey);
+    UsersList(kLastVisitedHistoryKey).DeleteAllValues();
+    EmptyListAndSubLists(kOpenSaveItemsKey);
+    UsersList(kLastVisitedItemsKey).DeleteAllValues();
 }
 
 void WriteClearPageFileAtShutdown(int flag)
@@ -205,7 +240,8 @@ void WriteClearPageFileAtShutdown(int flag)
 
 void ClearNetworkDriveLists(const CTouchPolicy& policy)
 {
-    if (const std::optional<std::wstring> netHood = ShellFolder(L"NetHood"))
+    const std::optional<std::wstring> netHood = ShellFolder(L"NetHood");
+    if (netHood && WindowsFillsNetHood())
         EmptyFolder(policy, *netHood);
     UsersList(kNetworkSharesKey).DeleteAllValues();
     UsersList(kMappedDrivesKey).DeleteAllValues();

@@ -33,9 +33,9 @@ void ClearBrowserHistory();
 void ClearTypedAddresses();
 // Slot 5: cookie files and cookie cache entries not on the keep-list.
 void CleanCookies(const CTouchPolicy& policy);
-// Slot 6: the search-assistant lists.
+// Slot 6: the search-assistant lists and Explorer's search-box history.
 void ClearSearchHistory();
-// Slot 7: the recent-document shortcuts.
+// Slot 7: the recent-document shortcuts and Explorer's recent-items lists.
 void ClearRecentDocuments(const CTouchPolicy& policy);
 // Slot 8: the folders "FOUND.*" and the files "FILE*.CHK" left by disk checks on the roots
 // of drives C to Z.
@@ -48,11 +48,12 @@ void EmptyClipboardMemory();
 void CleanDownloadedProgramFiles(const CTouchPolicy& policy);
 // Slot 12: the user's temporary folder and the Windows and fixed temporary folders.
 void CleanTemporaryFolders(const CTouchPolicy& policy);
-// Slot 13: the Run and Open/Save lists.
+// Slot 13: the Run list and the Open/Save boxes' lists of files and folders.
 void ClearRunHistory();
 // Slot 14: "ClearPageFileAtShutdown" mirrors the flag where the key opens.
 void WriteClearPageFileAtShutdown(int flag);
-// Slot 15: the network-neighbourhood folder and the share and mapped-drive lists.
+// Slot 15: the share and mapped-drive lists, and the network-neighbourhood folder on
+// Windows that fill it themselves (before Vista).
 void ClearNetworkDriveLists(const CTouchPolicy& policy);
 // Slot 16: "NoRecentDocsHistory" mirrors the flag; the policy key is never created.
 void WriteNoRecentDocsHistory(int flag);

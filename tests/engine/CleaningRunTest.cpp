@@ -425,9 +425,11 @@ TEST_F(CatalogueRunTest, WithEveryOptionOnEveryTargetIsEmptiedAndNothingBesideIt
     expected.insert(expected.end(), {kSeparator, "Cleaning Done!"});
     EXPECT_EQ(expected, m_owner.AllLines());
 
-    EXPECT_EQ((Lines{"Cache\\", "Cookies\\", "Cookies\\index.dat", "Cookies\\me@kept[1].txt", "NetHood\\", "Recent\\",
-                     "Recent\\notes.txt", "Temp\\", "beside.txt"}),
-              root.Entries());
+    // The prefix reports Windows 7, where NetHood holds the user's own network locations.
+    EXPECT_EQ(
+        (Lines{"Cache\\", "Cookies\\", "Cookies\\index.dat", "Cookies\\me@kept[1].txt", "NetHood\\", "NetHood\\share\\",
+               "NetHood\\share\\target.lnk", "Recent\\", "Recent\\notes.txt", "Temp\\", "beside.txt"}),
+        root.Entries());
     EXPECT_EQ(Lines{"Cookie:me@kept.test/"}, test::CacheUrls(true));
     EXPECT_EQ(Lines{}, test::CacheUrls(false));
     for (const char* key :
@@ -445,6 +447,87 @@ TEST_F(CatalogueRunTest, WithEveryOptionOnEveryTargetIsEmptiedAndNothingBesideIt
     EXPECT_EQ(1u, RecentDocsPolicy());
     EXPECT_EQ(Lines{"a"}, test::ValueNames(HKEY_CURRENT_USER, unrelated.Path()));
 }
+
+// The Explorer and Open/Save lists beside the older keys of the same options, a row
+// each: a run with the row's option alone empties the list (with the lists by file type
+// in its subkeys, where it has them) and keeps its keys; a run with every other option
+// leaves it whole; a neighbour and the same path under the machine's root keep all.
+struct ListRow {
+    const char* name;
+    int option;
+    std::string key;
+    bool subLists;
+    std::string neighbour;
+};
+
+void PrintTo(const ListRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+const std::string kExplorerKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+
+class RegistryListRunTest : public CatalogueRunTest, public ::testing::WithParamInterface<ListRow> {
+protected:
+    // Entries as the lists hold them: item lists with zeros inside, their order, empty
+    // data, the default value, the longest name, other types, a name in another script.
+    static void Fill(HKEY root, const std::string& key)
+    {
+        std::string itemList(3000, '\0');
+        for (size_t i = 0; i < itemList.size(); i += 7)
+            itemList[i] = static_cast<char>(i);
+        for (const std::string& at : {key, key + "\\.txt", key + "\\Folder"}) {
+            test::SetRaw(root, at, "MRUListEx", REG_BINARY, std::string("\1\0\0\0\0\0\0\0\xFF\xFF\xFF\xFF", 12));
+            test::SetRaw(root, at, "0", REG_BINARY, itemList);
+            test::SetRaw(root, at, "1", REG_BINARY, "");
+            test::SetString(root, at, "", "default");
+            test::SetDwordValue(root, at, std::string(255, 'n'), 1);
+            test::SetRaw(root, at, "a", REG_MULTI_SZ, std::string("x\0y\0", 5));
+            test::SetWideString(root, at, L"\x65E5\x672C\x8A9E", L"\x65E5\x672C\x8A9E.txt");
+        }
+    }
+};
+
+TEST_P(RegistryListRunTest, GoesWithItsOptionAloneAndNothingBesideItChanges)
+{
+    const ListRow& row = GetParam();
+    const test::ScopedKeyRestore neighbour(HKEY_CURRENT_USER, row.neighbour);
+    const test::ScopedKeyRestore namesake(HKEY_LOCAL_MACHINE, row.key);
+    Fill(HKEY_CURRENT_USER, row.key);
+    Fill(HKEY_CURRENT_USER, row.neighbour);
+    Fill(HKEY_LOCAL_MACHINE, row.key);
+    const std::string filled = test::KeyTreeText(HKEY_CURRENT_USER, row.key);
+    const std::string neighbourFilled = test::KeyTreeText(HKEY_CURRENT_USER, row.neighbour);
+    const std::string namesakeFilled = test::KeyTreeText(HKEY_LOCAL_MACHINE, row.key);
+
+    SetAllCleaningOptions(m_owner.options, 1);
+    m_owner.options.OptionFlags[row.option] = 0;
+    StartCleaningRun(m_owner);
+    EXPECT_EQ(filled, test::KeyTreeText(HKEY_CURRENT_USER, row.key)) << "changed with its option off";
+
+    SetAllCleaningOptions(m_owner.options, 0);
+    m_owner.options.OptionFlags[row.option] = 1;
+    StartCleaningRun(m_owner);
+    EXPECT_EQ(Lines{}, test::ValueNames(HKEY_CURRENT_USER, row.key));
+    for (const char* sub : {"\\.txt", "\\Folder"})
+        EXPECT_EQ(row.subLists, test::ValueNames(HKEY_CURRENT_USER, row.key + sub).empty()) << sub;
+    EXPECT_EQ((Lines{".txt", "Folder"}), test::SubKeyNames(HKEY_CURRENT_USER, row.key));
+    EXPECT_EQ(neighbourFilled, test::KeyTreeText(HKEY_CURRENT_USER, row.neighbour));
+    EXPECT_EQ(namesakeFilled, test::KeyTreeText(HKEY_LOCAL_MACHINE, row.key));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, RegistryListRunTest,
+    ::testing::Values(
+        ListRow{"WordWheelQuery", Option::SearchHistory, test::kWordWheelQueryKey, false, kExplorerKey + "TypedPaths"},
+        ListRow{"RecentDocs", Option::RecentDocsHistory, test::kRecentDocsKey, true, kExplorerKey + "FileExts"},
+        ListRow{"OpenSavePidlMRU", Option::StartRunHistory, test::kOpenSavePidlMruKey, true,
+                kExplorerKey + "ComDlg32\\CIDSizeMRU"},
+        ListRow{"LastVisitedPidlMRU", Option::StartRunHistory, test::kLastVisitedPidlMruKey, false,
+                kExplorerKey + "ComDlg32\\LastVisitedPidlMRULegacy"},
+        ListRow{"LastVisitedMRU", Option::StartRunHistory, test::kLastVisitedMruKey, false,
+                kExplorerKey + "ComDlg32\\FirstFolder"}),
+    [](const ::testing::TestParamInfo<ListRow>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace corvale

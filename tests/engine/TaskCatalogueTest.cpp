@@ -11,6 +11,7 @@
 #include "engine/TaskCatalogue.h"
 #include "support/OwnPolicy.h"
 #include "support/EngineUserState.h"
+#include "support/Processes.h"
 
 namespace corvale {
 namespace {
@@ -282,7 +283,7 @@ TEST_F(TaskSlotTest, RunAndOpenSaveListsAreEmptied)
     EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, openSave + "\\*"));
 }
 
-TEST_F(TaskSlotTest, NetworkListsAndTheNetHoodFolderAreEmptied)
+TEST_F(TaskSlotTest, NetworkListsAreEmptiedAndNetHoodOnlyBeforeVista)
 {
     m_state.Root().File("NetHood\\server share\\target.lnk");
     SetString(HKEY_CURRENT_USER, kSharesKey, "\\\\server\\share", "");
@@ -291,9 +292,29 @@ TEST_F(TaskSlotTest, NetworkListsAndTheNetHoodFolderAreEmptied)
 
     ClearNetworkDriveLists(test::OwnPolicy());
 
-    EXPECT_EQ(Names{}, ListTree(m_state.NetHood()));
+    EXPECT_EQ((Names{"server share\\", "server share\\target.lnk"}), ListTree(m_state.NetHood()))
+        << "the prefix reports Windows 7, where NetHood holds the user's own network locations";
     EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, kSharesKey));
     EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, kMappedDrivesKey));
+
+    // Wine reads the version it reports when a process starts: the slot runs again in
+    // this program under a name that the prefix runs as Windows XP.
+    const std::string appDefaults = "Software\\Wine\\AppDefaults";
+    const ScopedKeyRestore restore(HKEY_CURRENT_USER, appDefaults);
+    SetString(HKEY_CURRENT_USER, appDefaults + "\\corvale-as-xp.exe", "Version", "winxp");
+    char self[MAX_PATH] = {};
+    ASSERT_GT(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
+    const std::string asXp = m_state.Root() / "corvale-as-xp.exe";
+    ASSERT_TRUE(::CopyFileA(self, asXp.c_str(), FALSE));
+    EXPECT_EQ(0u, RunAndWait("\"" + asXp + "\" --gtest_also_run_disabled_tests --gtest_filter=AsWindowsXp.*"));
+    EXPECT_EQ(Names{}, ListTree(m_state.NetHood()));
+}
+
+// Run by the test above as Windows XP, on the folders it arranged.
+TEST(AsWindowsXp, DISABLED_NetworkDriveLists)
+{
+    ASSERT_EQ(5u, LOBYTE(::GetVersion())) << "Wine did not take the version";
+    ClearNetworkDriveLists(test::OwnPolicy());
 }
 
 TEST_F(TaskSlotTest, ThePageFilePolicyMirrorsTheFlag)

@@ -395,7 +395,25 @@ void Restore(HKEY root, const std::string& path, const ScopedKeyRestore::Tree& t
         Restore(root, path + "\\" + name, sub);
 }
 
+void AppendText(const ScopedKeyRestore::Tree& tree, const std::string& path, std::string& text)
+{
+    for (const auto& value : tree.values)
+        text += path + " [" + value.name + "] " + std::to_string(value.type) + " " + value.bytes + "\n";
+    for (const auto& [name, sub] : tree.subKeys) {
+        text += path + "\\" + name + "\n";
+        AppendText(sub, path + "\\" + name, text);
+    }
+}
+
 } // namespace
+
+std::string KeyTreeText(HKEY root, const std::string& path)
+{
+    std::string text;
+    if (const auto tree = Snapshot(root, path))
+        AppendText(*tree, path, text);
+    return text;
+}
 
 ScopedKeyRestore::ScopedKeyRestore(HKEY root, std::string path)
     : m_root(root), m_path(std::move(path)), m_saved(Snapshot(m_root, m_path))

@@ -83,6 +83,8 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& path);
 void MakeRegistryLink(const std::string& path, const std::string& target);
 void DeleteRegistryLink(const std::string& path);
 std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
+// A key with its values (names, types, bytes) and subkeys as text, to compare whole.
+std::string KeyTreeText(HKEY root, const std::string& path);
 
 // Remembers a key with all its values and subkeys and puts it back as it was (or
 // removes it when it did not exist) at the end.

@@ -4,7 +4,8 @@ namespace corvale::test {
 
 ScratchUserState::ScratchUserState() : m_root("C:\\")
 {
-    for (const char* key : {kTypedUrlsKey, kSearchAssistantKey, kRunMruKey, kOpenSaveMruKey, kSharesKey,
+    for (const char* key : {kTypedUrlsKey, kSearchAssistantKey, kRunMruKey, kOpenSaveMruKey, kLastVisitedMruKey,
+                            kWordWheelQueryKey, kRecentDocsKey, kOpenSavePidlMruKey, kLastVisitedPidlMruKey, kSharesKey,
                             kMappedDrivesKey, kExplorerPoliciesKey})
         m_keys.push_back(std::make_unique<ScopedKeyRestore>(HKEY_CURRENT_USER, key));
     for (const char* name : {"Cache", "Cookies", "Recent", "NetHood"}) {

@@ -17,6 +17,14 @@ constexpr char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedU
 constexpr char kSearchAssistantKey[] = "Software\\Microsoft\\Search Assistant\\ACMru";
 constexpr char kRunMruKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr char kOpenSaveMruKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
+constexpr char kLastVisitedMruKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU";
+constexpr char kWordWheelQueryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery";
+constexpr char kRecentDocsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+constexpr char kOpenSavePidlMruKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU";
+constexpr char kLastVisitedPidlMruKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU";
 constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kSharesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WorkgroupCrawler\\Shares";
 constexpr char kMappedDrivesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Map Network Drive MRU";
