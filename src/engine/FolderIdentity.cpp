@@ -1,6 +1,7 @@
 #include "engine/FolderIdentity.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "engine/HeldFolder.h"
 #include "engine/PathRules.h"
@@ -18,6 +19,29 @@ std::optional<std::wstring> ParentFolder(const std::wstring& key)
         return std::nullopt;
     const std::wstring parent = key.substr(0, slash);
     return parent.size() == 2 ? parent + L"\\" : parent; // "C:" is the drive's current folder
+}
+
+// A share that does not answer holds an open for the network's time-out, tens of
+// seconds, while the run's window is disabled; the protected folders on shares are asked
+// on a thread of their own, and the run waits this long for all of them.
+constexpr DWORD kShareAnswerWait = 3000;
+
+// The paths asked, and what each answered: shared by the run and the thread that asks,
+// which may outlive the wait and lets go of it last.
+struct ShareQuestion {
+    std::vector<std::wstring> paths;
+    std::vector<std::optional<HandleFacts>> answers;
+    KernelHandle answered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+DWORD WINAPI AskShares(LPVOID parameter)
+{
+    const std::unique_ptr<std::shared_ptr<ShareQuestion>> held(static_cast<std::shared_ptr<ShareQuestion>*>(parameter));
+    ShareQuestion& question = **held;
+    for (const std::wstring& path : question.paths)
+        question.answers.push_back(IdentityOfHandle(CHeldFolder::OpenPath(path, false).Get()));
+    ::SetEvent(question.answered.Get());
+    return 0;
 }
 
 } // namespace
@@ -38,13 +62,55 @@ CProtectedIdentities::CProtectedIdentities(const std::vector<std::wstring>& fold
     std::vector<std::wstring> seen;
     for (const std::wstring& folder : folders)
         AddWithParents(folder, true, seen);
+    IdentifyRemoteMembers();
+}
+
+void CProtectedIdentities::IdentifyRemoteMembers()
+{
+    auto question = std::make_shared<ShareQuestion>();
+    for (const Member& member : m_members) {
+        if (member.remote)
+            question->paths.push_back(member.path);
+    }
+    if (question->paths.empty() || !question->answered)
+        return;
+    auto* parameter = new std::shared_ptr<ShareQuestion>(question);
+    const KernelHandle thread(::CreateThread(nullptr, 0, AskShares, parameter, 0, nullptr));
+    if (!thread) {
+        delete parameter;
+        return; // not asked: they refuse every folder on a share
+    }
+    if (::WaitForSingleObject(question->answered.Get(), kShareAnswerWait) != WAIT_OBJECT_0)
+        return; // the thread answers nobody once it is through
+    // Each member answered: one that is there is asked like any other from now on, one
+    // that is not is left out, as a missing folder on this computer is.
+    size_t asked = 0;
+    for (Member& member : m_members) {
+        if (!member.remote)
+            continue;
+        if (const std::optional<HandleFacts>& answer = question->answers[asked++]) {
+            member.index = answer->index;
+            member.remote = false;
+        } else {
+            member.path.clear();
+        }
+    }
+    m_members.erase(std::remove_if(m_members.begin(), m_members.end(),
+                                   [](const Member& member) { return member.path.empty(); }),
+                    m_members.end());
 }
 
 bool CProtectedIdentities::Holds(const HandleFacts& folder, bool protectedOnly) const
 {
     for (const Member& member : m_members) {
-        if ((protectedOnly && !member.isProtected) || (member.remote && !folder.remote) ||
-            (member.index && *member.index != folder.index))
+        if (protectedOnly && !member.isProtected)
+            continue;
+        if (member.remote) {
+            if (folder.remote)
+                return true; // a share that did not answer: who it is cannot be told
+            continue;
+        }
+        if (member.index && *member.index != folder.index)
             continue; // another folder, without asking the volume
         // The same index (or one unknown): the whole identities decide, and a member
         // that is no longer the folder it was, or cannot be asked, refuses.

@@ -29,10 +29,9 @@ private:
     // A folder of the set by its file index, which the file system answers at once, and
     // its path: its volume is asked, with the folder opened again to see that it is
     // still the one it was, only where two indexes match. Protected folders are members
-    // in their own right, the folders above them as their parents. A member on another
-    // computer's share is not opened when the set is made: a share that does not answer
-    // would hold the run for the network's time-out. It is asked only by a folder on a
-    // share; a folder on this computer's own disks is never one of its.
+    // in their own right, the folders above them as their parents. A member on a share
+    // that did not answer in time has no index: it cannot be told from any folder on a
+    // share, and is none of this computer's own (a share of this computer answers).
     struct Member {
         std::optional<ULONGLONG> index;
         std::wstring path;
@@ -41,6 +40,8 @@ private:
     };
 
     void AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen);
+    // Asks the members on shares who they are, all at once and for a bounded time.
+    void IdentifyRemoteMembers();
 
     std::vector<Member> m_members;
 };

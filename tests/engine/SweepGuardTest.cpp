@@ -250,5 +250,25 @@ TEST(ProtectedSetTest, TheRealParentsOfEveryFolderOnTheWayAreProtected)
     EXPECT_TRUE(inARealParent.Alive());
 }
 
+// A protected folder on a share (N: is the harness's network drive) is asked who it is
+// on a thread of its own; one that answers is known by its identity, under a name on
+// this computer's disks too.
+TEST(ProtectedSetTest, AFolderOnAShareThatAnswersIsKnownByWhoItIs)
+{
+    const test::ScratchFolder shared(std::string(test::kLinkFixtures) + "\\network-drive");
+    std::vector<std::unique_ptr<test::ScopedValueRestore>> restores;
+    for (const char* key : {kUserShellFoldersKey, kShellFoldersKey})
+        restores.push_back(std::make_unique<test::ScopedValueRestore>(HKEY_CURRENT_USER, key, "Favorites"));
+    const std::string onTheShare = "N:" + shared.Path().substr(shared.Path().rfind('\\'));
+    test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, "Favorites", onTheShare);
+    ASSERT_EQ(onTheShare, ShellFolderPath(CSIDL_FAVORITES));
+    ASSERT_EQ(static_cast<UINT>(DRIVE_REMOTE), ::GetDriveTypeA("N:\\"));
+    const Canary canary(shared.Path());
+
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(shared.Path())).SweepTree(L"", L"");
+
+    EXPECT_TRUE(canary.Alive());
+}
+
 } // namespace
 } // namespace corvale
