@@ -251,23 +251,31 @@ TEST(ProtectedSetTest, TheRealParentsOfEveryFolderOnTheWayAreProtected)
 }
 
 // A protected folder on a share (N: is the harness's network drive) is asked who it is
-// on a thread of its own; one that answers is known by its identity, under a name on
-// this computer's disks too.
-TEST(ProtectedSetTest, AFolderOnAShareThatAnswersIsKnownByWhoItIs)
+// on a thread of its own, and that share answers: the folder stays, and the folder beside
+// it on the same share is cleaned. (Wine has no share that does not answer.)
+TEST(ProtectedSetTest, AFolderOnAShareStaysAndTheFolderBesideItIsCleaned)
 {
-    const test::ScratchFolder shared(std::string(test::kLinkFixtures) + "\\network-drive");
+    const std::string share = std::string(test::kLinkFixtures) + "\\network-drive";
+    const test::ScratchFolder favorites(share);
+    const test::ScratchFolder beside(share);
+    const auto onTheShare = [](const test::ScratchFolder& folder) {
+        return "N:" + folder.Path().substr(folder.Path().rfind('\\'));
+    };
     std::vector<std::unique_ptr<test::ScopedValueRestore>> restores;
     for (const char* key : {kUserShellFoldersKey, kShellFoldersKey})
         restores.push_back(std::make_unique<test::ScopedValueRestore>(HKEY_CURRENT_USER, key, "Favorites"));
-    const std::string onTheShare = "N:" + shared.Path().substr(shared.Path().rfind('\\'));
-    test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, "Favorites", onTheShare);
-    ASSERT_EQ(onTheShare, ShellFolderPath(CSIDL_FAVORITES));
+    test::SetString(HKEY_CURRENT_USER, kUserShellFoldersKey, "Favorites", onTheShare(favorites));
+    ASSERT_EQ(onTheShare(favorites), ShellFolderPath(CSIDL_FAVORITES));
     ASSERT_EQ(static_cast<UINT>(DRIVE_REMOTE), ::GetDriveTypeA("N:\\"));
-    const Canary canary(shared.Path());
+    const Canary canary(favorites.Path());
+    beside.File("trace.tmp");
 
-    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(shared.Path())).SweepTree(L"", L"");
+    const test::OwnPolicy run;
+    CFolderCleaner(run, WideFromAnsi(onTheShare(favorites))).SweepTree(L"", L"");
+    CFolderCleaner(run, WideFromAnsi(onTheShare(beside))).SweepTree(L"", L"");
 
     EXPECT_TRUE(canary.Alive());
+    EXPECT_EQ(std::vector<std::string>(), beside.Entries());
 }
 
 } // namespace
