@@ -1,7 +1,10 @@
 #pragma once
 // The cleaning run: one synchronous pass over the 16 task slots. The run has no window
 // code of its own; it reaches the main window, the option page and the progress window
-// through its owner.
+// through its owner. What its slots may touch is decided by one touch policy the run
+// hands to every slot (src/engine/TouchPolicy.h: folder values, links, names, attributes,
+// held handles, drives, registry links, cache files); docs/threat-model.md lists every
+// input the engine takes and the test that shows its answer.
 
 #include "engine/TaskCatalogue.h"
 #include "settings/CleaningOptions.h"
