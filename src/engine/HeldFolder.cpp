@@ -105,19 +105,24 @@ bool IsRemoteDevice(HANDLE handle)
 
 std::wstring NameOfHandle(HANDLE handle)
 {
-    // Most names fit the first buffer; a longer one is asked again at the size it gives.
-    std::vector<ULONGLONG> buffer(256);
+    // Most names fit the buffer on the stack (every file of a sweep is asked); a longer
+    // one is asked again at the size it gives.
+    ULONGLONG small[256];
+    std::vector<ULONGLONG> large;
+    void* buffer = small;
+    ULONG size = sizeof(small);
     for (int tries = 0; tries < 3; ++tries) {
         ULONG needed = 0;
-        const NTSTATUS result = ::NtQueryObject(handle, kObjectNameInformation, buffer.data(),
-                                                static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), &needed);
+        const NTSTATUS result = ::NtQueryObject(handle, kObjectNameInformation, buffer, size, &needed);
         if (result >= 0) {
-            const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
+            const auto* name = static_cast<const UNICODE_STRING*>(buffer);
             return std::wstring(name->Buffer, name->Length / sizeof(WCHAR));
         }
-        if (needed <= buffer.size() * sizeof(ULONGLONG))
+        if (needed <= size)
             return std::wstring(); // failed otherwise
-        buffer.resize(needed / sizeof(ULONGLONG) + 1);
+        large.resize(needed / sizeof(ULONGLONG) + 1);
+        buffer = large.data();
+        size = static_cast<ULONG>(large.size() * sizeof(ULONGLONG));
     }
     return std::wstring();
 }

@@ -9,6 +9,8 @@
 // names the test of each):
 // - folder values (shell folders, TEMP): absolute, not a volume root by name or by
 //   handle, neither a protected folder nor holding one, by name and by identity;
+// - protected folders on shares: asked on a thread of their own for a bounded time, so
+//   a share that does not answer never holds the run;
 // - folders other users can make (C:\temp, C:\tmp): never reached through a link;
 // - links of every kind inside a folder: never entered, never deleted through what they
 //   name; a folder swapped after it was listed is entered only if it is still the
