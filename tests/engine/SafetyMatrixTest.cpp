@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "engine/CleaningRun.h"
+#include "engine/CookieKeepList.h"
 #include "platform/AnsiText.h"
 #include "support/EngineUserState.h"
 
@@ -42,6 +43,17 @@ std::string Downloads()
     PWSTR wide = nullptr;
     char path[MAX_PATH] = {};
     if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &wide)))
+        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
+    ::CoTaskMemFree(wide);
+    return path;
+}
+
+// A known folder, made where it is missing.
+std::string KnownFolder(const KNOWNFOLDERID& id)
+{
+    PWSTR wide = nullptr;
+    char path[MAX_PATH] = {};
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &wide)))
         ::WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
     ::CoTaskMemFree(wide);
     return path;
@@ -163,6 +175,14 @@ TEST_F(SafetyMatrixTest, EveryRowTakesWhatMustGoAndLosesNothingElse)
         {"NonAsciiName", m_nonAscii.Folder("Caf\xE9"), true},
         {"MovedWithALink", kFixtures + "\\moved-link", true},
         {"OwnFolders", kSwept + "\\{}", true},
+        // FAILING: known folders that hold the user's (or every user's) data and are
+        // neither protected nor hold a protected folder: a folder value naming one has it
+        // emptied as Documents would have been.
+        {"PublicDocuments", KnownFolder(FOLDERID_PublicDocuments), false},
+        {"PublicDesktop", KnownFolder(FOLDERID_PublicDesktop), false},
+        {"SavedGames", KnownFolder(FOLDERID_SavedGames), false},
+        {"LocalAppDataLow", KnownFolder(FOLDERID_LocalAppDataLow), false},
+        {"Links", KnownFolder(FOLDERID_Links), false},
     };
     const std::string windows = test::WindowsFolder();
     // The harness's C:\tmp is a link into the user's Documents: recorded, not swept.
@@ -295,6 +315,9 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
     const std::wstring documents = WideFromAnsi(ShellFolder(CSIDL_PERSONAL));
     std::vector<std::wstring> mustStay;             // outside C: or inside the swept places
     std::vector<std::function<void()>> afterTheRun; // more that must hold, and letting go
+    std::vector<std::function<void()>> putBack;     // what a row lost, made again once it is checked
+    const std::string keepList = CookieKeepList().Path();
+    test::ScopedFileRestore keepListRestore(keepList);
     const std::string runHistory = test::kRunMruKey;
 
     const Attack attacks[] = {
@@ -492,6 +515,54 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              temp.emplace("TEMP", kSwept + "\\drive-link");
              tmp.emplace("TMP", kSwept + "\\drive-link");
          }},
+        // FAILING: TEMP names C:\tmp, which any user may make, and the harness's C:\tmp is a
+        // link into Documents\Thesis, as another user could make it. The run follows it:
+        // the rule that C:\tmp is never reached through a link holds for the fixed name
+        // only, not for a folder value naming the same place.
+        {"TempNamesASharedFolderMadeALink",
+         [&](std::vector<std::wstring>&) {
+             ASSERT_TRUE(test::PathExists(std::wstring(L"C:\\tmp\\thesis.docx"))) << "the harness's C:\\tmp is missing";
+             mustStay.push_back(documents + L"\\Thesis\\thesis.docx");
+             temp.emplace("TEMP", "C:\\tmp");
+             tmp.emplace("TMP", "C:\\tmp");
+             putBack.push_back([=] { test::WriteFileBytes(documents + L"\\Thesis\\thesis.docx", "thesis\n"); });
+         }},
+        // FAILING: a fixed drive P: whose root is a folder inside Documents ("subst P:
+        // <Documents>\Projects" on Windows), holding a folder and a file of the user's named
+        // like disk-check leftovers. Only a drive whose root is a protected folder itself is
+        // refused.
+        {"DriveLetterForAFolderInsideAProtectedFolder",
+         [&](std::vector<std::wstring>&) {
+             test::WriteFileBytes(documents + L"\\Projects\\FOUND.000\\photo.jpg", "photo");
+             test::WriteFileBytes(documents + L"\\Projects\\FILE0001.CHK", "notes");
+             ASSERT_TRUE(::GetDriveTypeW(L"P:\\") == DRIVE_FIXED && test::PathExists(std::wstring(L"P:\\FILE0001.CHK")))
+                 << "the harness's P: is not Documents\\Projects";
+             mustStay.push_back(documents + L"\\Projects\\FOUND.000\\photo.jpg");
+             mustStay.push_back(documents + L"\\Projects\\FILE0001.CHK");
+         }},
+        // FAILING: a kept cookie (its file and its cache entry) while another program has
+        // the keep-list open for writing, sharing everything: the list is opened without
+        // write sharing, so it reads as absent, and absent keeps nothing.
+        {"KeepListHeldByAnotherProgram",
+         [&](std::vector<std::wstring>&) {
+             test::WriteFileBytes(keepList, "kept.example\n");
+             const std::wstring cookie = kWideSwept + L"\\Cookies\\corvale@kept.example[1].txt";
+             test::WriteFileBytes(cookie, "kept");
+             mustStay.push_back(cookie);
+             ASSERT_TRUE(test::AddCacheEntry("Cookie:corvale@kept.example/", COOKIE_CACHE_ENTRY));
+             ASSERT_TRUE(CookieKeepList().LoadText()) << "the list cannot be read even when nobody holds it";
+             const HANDLE held =
+                 ::CreateFileA(keepList.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+             ASSERT_NE(INVALID_HANDLE_VALUE, held);
+             afterTheRun.push_back([=] {
+                 ::CloseHandle(held);
+                 const Names cookies = test::CacheUrls(true);
+                 EXPECT_TRUE(std::count(cookies.begin(), cookies.end(), "Cookie:corvale@kept.example/"))
+                     << "the kept cookie entry was deleted";
+             });
+             putBack.push_back([=] { (void)::DeleteFileA(keepList.c_str()); });
+         }},
     };
     SilentOwner owner;
     std::fill_n(owner.options.OptionFlags.begin(), kCleaningOptionCount, 1);
@@ -526,12 +597,16 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
         for (const std::wstring& path : mustStay)
             EXPECT_TRUE(test::PathExists(path)) << AnsiBestFit(path) << " lost";
         mustStay.clear();
+        for (const std::function<void()>& make : putBack)
+            make();
+        putBack.clear();
         EXPECT_TRUE(test::PathExists(deepFavorites + L"\\k") || !test::PathExists(deepFavorites));
         for (const std::wstring& folder : {std::wstring(L"C:\\victim"), std::wstring(L"C:\\victim-folder"), user, lookalike,
                                            kWideSwept + L"\\b-moved", documents + L"\\FOUND.000",
+                                           documents + L"\\Projects\\FOUND.000",
                                            std::wstring(L"C:\\FOUND.000"), std::wstring(L"C:\\FILE0001.CHK")})
             test::RemoveTree(folder);
-        for (const std::wstring& file : {documents + L"\\FILE0001.CHK", std::wstring(L"C:\\Found.docx"),
+        for (const std::wstring& file : {documents + L"\\FILE0001.CHK", documents + L"\\Projects\\FILE0001.CHK", std::wstring(L"C:\\Found.docx"),
                                          std::wstring(L"C:\\found.txt"), std::wstring(L"C:\\FILE0002.CHK")})
             (void)::DeleteFileW(file.c_str());
         for (const std::string& place : kPlaces)
