@@ -486,6 +486,26 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
                  test::CreateKey(HKEY_CURRENT_USER, runHistory);
              });
          }},
+        // Lists by file type made registry links to other keys of the user's: the Open/Save
+        // list's "docx", Explorer's recent items' ".txt", the search assistant's "5001".
+        {"SubListKeysMadeRegistryLinks",
+         [&](std::vector<std::wstring>&) {
+             const std::string victim = "Software\\CorvaleTests\\sub-link-victim";
+             test::SetString(HKEY_CURRENT_USER, victim, "precious", "the user's");
+             const Names links = {std::string(test::kOpenSaveMruKey) + "\\docx", std::string(test::kRecentDocsKey) + "\\.txt",
+                                  std::string(test::kSearchAssistantKey) + "\\5001"};
+             for (const std::string& link : links) {
+                 test::DeleteKeyTree(HKEY_CURRENT_USER, link);
+                 test::MakeRegistryLink(link, victim);
+                 ASSERT_EQ(Names{"precious"}, test::ValueNames(HKEY_CURRENT_USER, link)) << "no link made at " << link;
+             }
+             afterTheRun.push_back([=] {
+                 EXPECT_EQ(Names{"precious"}, test::ValueNames(HKEY_CURRENT_USER, victim));
+                 for (const std::string& link : links)
+                     test::DeleteRegistryLink(link);
+                 test::DeleteKeyTree(HKEY_CURRENT_USER, victim);
+             });
+         }},
         // Cache entries, a page and a cookie, whose files climb out of the cache.
         {"CacheEntriesWithFilesOutsideTheCache",
          [&](std::vector<std::wstring>&) {
