@@ -7,6 +7,7 @@
 #include <wininet.h>
 #include <knownfolders.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -577,6 +578,31 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              ASSERT_NE(INVALID_HANDLE_VALUE, held);
              afterTheRun.push_back([=] {
                  ::CloseHandle(held);
+                 const Names cookies = test::CacheUrls(true);
+                 EXPECT_TRUE(std::count(cookies.begin(), cookies.end(), "Cookie:corvale@kept.example/"))
+                     << "the kept cookie entry was deleted";
+             });
+             putBack.push_back([=] { (void)::DeleteFileA(keepList.c_str()); });
+         }},
+        // FAILING: a kept cookie where the browser keeps it. Since 2011 WinINet names cookie
+        // files at random ("F6F3N6DQ.txt", Wine too), and the Cookies shell folder is the
+        // cookie container itself: the keep-list, matched against file names, spares no
+        // file, and the kept cookie's file goes while its entry stays.
+        {"KeptCookieInTheBrowsersCookieFolder",
+         [&](std::vector<std::wstring>&) {
+             test::DeleteAllCacheEntries();
+             test::WriteFileBytes(keepList, "kept.example\n");
+             ASSERT_TRUE(test::AddCacheEntry("Cookie:corvale@kept.example/", COOKIE_CACHE_ENTRY));
+             DWORD size = 0;
+             (void)::GetUrlCacheEntryInfoW(L"Cookie:corvale@kept.example/", nullptr, &size);
+             std::vector<std::uint64_t> buffer(size / 8 + 1);
+             auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
+             ASSERT_TRUE(::GetUrlCacheEntryInfoW(L"Cookie:corvale@kept.example/", info, &size));
+             ASSERT_TRUE(info->lpszLocalFileName && test::PathExists(std::wstring(info->lpszLocalFileName)));
+             const std::wstring file = info->lpszLocalFileName;
+             mustStay.push_back(file);
+             SetShellFolderW(L"Cookies", file.substr(0, file.find_last_of(L'\\')));
+             afterTheRun.push_back([=] {
                  const Names cookies = test::CacheUrls(true);
                  EXPECT_TRUE(std::count(cookies.begin(), cookies.end(), "Cookie:corvale@kept.example/"))
                      << "the kept cookie entry was deleted";
