@@ -69,10 +69,6 @@ mkdir -p "$user_documents/Thesis"
 echo thesis >"$user_documents/Thesis/thesis.docx"
 rm -rf "$drive_c/tmp"
 ln -s "users/${USER:-$(id -un)}/Documents/Thesis" "$drive_c/tmp"
-# A drive letter whose root is a folder inside Documents, as "subst P: <Documents>\Projects"
-# makes one on Windows.
-mkdir -p "$user_documents/Projects"
-ln -sfn "../drive_c/users/${USER:-$(id -un)}/Documents/Projects" "$WINEPREFIX/dosdevices/p:"
 # A second fixed drive, D:, outside drive C:'s folder, and in a swept place a link to a
 # file at the same path on D: as the link's own on C:.
 drive_d="$WINEPREFIX/drive_d"

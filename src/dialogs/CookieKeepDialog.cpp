@@ -104,7 +104,7 @@ void CCookieKeepDialog::FillComputerCookies()
 
 void CCookieKeepDialog::LoadKeptCookies()
 {
-    const std::optional<std::string> text = CookieKeepList().LoadText();
+    const std::optional<std::string> text = CookieKeepList().LoadText(&m_listUnreadable);
     if (!text)
         return;
     for (const std::string& name : SplitKeepList(*text)) {
@@ -118,8 +118,10 @@ void CCookieKeepDialog::LoadKeptCookies()
 void CCookieKeepDialog::OnOK()
 {
     // The old list stays when the new one cannot replace it; closing now would pass the
-    // loss off as saved, so the dialog stays and the user may try OK again or cancel.
-    if (CookieKeepList().Save(Items(m_kept)))
+    // loss off as saved, so the dialog stays and the user may try OK again or cancel. A
+    // list that was there but could not be read is not replaced by what the dialog
+    // showed without it.
+    if (!m_listUnreadable && CookieKeepList().Save(Items(m_kept)))
         EndDialog(IDOK);
 }
 

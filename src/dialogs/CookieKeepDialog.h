@@ -29,6 +29,7 @@ private:
 
     CListBox m_computer;
     CListBox m_kept;
+    bool m_listUnreadable = false; // a list is there that could not be read
 };
 
 } // namespace corvale

@@ -32,31 +32,46 @@ bool WriteWhole(HANDLE file, const std::string& bytes)
     return true;
 }
 
+// The text up to its first zero byte; nothing, with unread set unless there is no file,
+// when it cannot be read. Read while another program may be writing it: the keep-list
+// dialog replaces the file whole.
+std::optional<std::string> ReadWhole(const std::string& path, bool& unread)
+{
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD error = ::GetLastError();
+    unread = true;
+    if (!file) {
+        unread = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+        return std::nullopt;
+    }
+    const DWORD length = ::GetFileSize(file.Get(), nullptr);
+    if (length == INVALID_FILE_SIZE)
+        return std::nullopt;
+    std::string text(length, '\0');
+    DWORD read = 0;
+    if (length > 0 && !::ReadFile(file.Get(), &text[0], length, &read, nullptr))
+        return std::nullopt;
+    unread = false;
+    text.resize(read);
+    const size_t end = text.find('\0');
+    if (end != std::string::npos)
+        text.resize(end);
+    return text;
+}
+
 } // namespace
 
 CookieKeepList::CookieKeepList() : m_path(JoinPath(SystemFolder(), kKeepListName)) {}
 
 CookieKeepList::CookieKeepList(std::string path) : m_path(std::move(path)) {}
 
-std::optional<std::string> CookieKeepList::LoadText() const
+std::optional<std::string> CookieKeepList::LoadText(bool* unreadable) const
 {
-    FileHandle file(::CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return std::nullopt;
-
-    const DWORD length = ::GetFileSize(file.Get(), nullptr);
-    if (length == INVALID_FILE_SIZE)
-        return std::nullopt;
-
-    std::string text(length, '\0');
-    DWORD read = 0;
-    if (length > 0 && !::ReadFile(file.Get(), &text[0], length, &read, nullptr))
-        return std::nullopt;
-    text.resize(read);
-    const size_t end = text.find('\0');
-    if (end != std::string::npos)
-        text.resize(end);
+    bool unread = false;
+    std::optional<std::string> text = ReadWhole(m_path, unread);
+    if (unreadable)
+        *unreadable = unread;
     return text;
 }
 

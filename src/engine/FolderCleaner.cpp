@@ -11,6 +11,7 @@
 #include "engine/HeldFolder.h"
 #include "engine/PathRules.h"
 #include "engine/ProtectedFolders.h"
+#include "engine/UrlCache.h"
 #include "platform/AnsiText.h"
 
 namespace corvale {
@@ -24,8 +25,9 @@ bool IsFolder(std::uint32_t attributes)
 // The folder an operation works in, held open, with what it was checked by.
 struct TopFolder {
     CHeldFolder held;
-    HandleFacts facts; // with its full name
-    std::wstring key;  // the comparison key of where it really is
+    HandleFacts facts;      // with its full name
+    std::wstring givenKey;  // the comparison key of the path it was given
+    std::wstring key;       // and of where it really is
 };
 
 // Whether the system calls the folder the root of a volume: a drive, or a volume mounted
@@ -62,7 +64,7 @@ void DeleteThrough(HANDLE entry, EntryRights rights)
 {
     if (MarkForDeletion(entry) || rights != EntryRights::DeleteAndChange || ::GetLastError() != ERROR_ACCESS_DENIED)
         return; // going, or not empty, in use, or not the user's to change
-    const std::optional<HandleFacts> facts = FactsOfHandle(entry);
+    const std::optional<HandleFacts> facts = AttributesOfHandle(entry);
     if (!facts || !CTouchPolicy::MayClearReadOnly(*facts) ||
         !SetAttributeBits(entry, facts->attributes & ~FILE_ATTRIBUTE_READONLY))
         return;
@@ -91,9 +93,10 @@ std::optional<TopFolder> OpenTop(const std::wstring& path, Reach reach, const CT
     if (given.empty())
         return std::nullopt;
     TopFolder top;
+    top.givenKey = given;
     if (reach == Reach::ThroughLinks) {
         top.held = CHeldFolder::OpenPath(path);
-        std::optional<HandleFacts> facts = top.held.Facts(true);
+        std::optional<HandleFacts> facts = top.held.Facts();
         if (!facts || !IsFolder(facts->attributes))
             return std::nullopt; // nothing there to clean
         // Where the folder really is, whatever name reached it; the name it was given
@@ -109,7 +112,7 @@ std::optional<TopFolder> OpenTop(const std::wstring& path, Reach reach, const CT
         return std::nullopt;
     const std::wstring parentKey = given.substr(0, slash) + (slash == 2 ? L"\\" : L"");
     const CHeldFolder parent = CHeldFolder::OpenPath(parentKey);
-    const std::optional<HandleFacts> parentFacts = parent.Facts(true);
+    const std::optional<HandleFacts> parentFacts = parent.Facts();
     if (!parentFacts)
         return std::nullopt;
     std::optional<ListedEntry> listed;
@@ -123,25 +126,26 @@ std::optional<TopFolder> OpenTop(const std::wstring& path, Reach reach, const CT
         return std::nullopt;
     OpenStatus status = OpenStatus::Failed;
     top.held = parent.OpenChildFolder(listed->name, EntryRights::ListOnly, status);
-    std::optional<HandleFacts> facts = top.held.Facts(true);
+    std::optional<HandleFacts> facts = top.held.Facts();
     top.key = FolderComparisonKey(JoinPath(parentKey, listed->name));
-    if (!facts || !policy.MayEnter(*listed, parentFacts->name, parentFacts->volume, *facts, top.key))
+    if (!facts || !policy.MayEnter(*listed, parentFacts->name, *facts, top.key))
         return std::nullopt;
     top.facts = std::move(*facts);
     return top;
 }
 
-// The folder an operation may clean, or nothing: one that may take every entry asks the
-// policy whether the folder may be emptied; a masked sweep keeps to matching entries and
-// may work in a drive root, but not in a protected folder.
-std::optional<TopFolder> FindCleanableFolder(const std::wstring& path, Reach reach, bool takesEverything,
+// The folder an operation may clean, or nothing: one that may take every entry (no mask)
+// asks the policy whether the folder may be emptied; a masked sweep keeps to matching
+// entries and may work in a drive root.
+std::optional<TopFolder> FindCleanableFolder(const std::wstring& path, Reach reach, const std::wstring& mask,
                                              const CTouchPolicy& policy)
 {
     std::optional<TopFolder> top = OpenTop(path, reach, policy);
     if (!top)
         return std::nullopt;
-    const bool may = takesEverything ? policy.MayEmpty(top->key, top->facts, IsVolumeRootFolder(top->key))
-                                     : policy.MayLookInto(top->facts);
+    const bool isVolumeRoot = IsVolumeRootFolder(top->key);
+    const bool may = mask.empty() ? policy.MayEmpty(top->givenKey, top->key, top->facts, isVolumeRoot)
+                                  : policy.MayLookInto(top->facts, mask, isVolumeRoot);
     return may ? std::move(top) : std::nullopt;
 }
 
@@ -158,7 +162,7 @@ public:
         m_key = top.key;
         m_name = top.facts.name;
         // The top folder itself stays: it is listed, never deleted.
-        m_levels.push_back(Level{std::move(top.held), top.facts.volume, 0, 0, EntryRights::ListOnly, {}, true});
+        m_levels.push_back(Level{std::move(top.held), 0, 0, EntryRights::ListOnly, {}, true});
         while (!m_levels.empty()) {
             Level& level = m_levels.back();
             if (!level.folders.empty()) {
@@ -177,7 +181,6 @@ public:
 private:
     struct Level {
         CHeldFolder folder;
-        std::uint32_t volume;
         size_t keyLength;  // of the shared key before this level's name
         size_t nameLength; // of the shared name before this level's name
         EntryRights rights;
@@ -211,7 +214,7 @@ private:
         CHeldFolder child = OpenSettling<CHeldFolder>(true, rights, [&](EntryRights asked, OpenStatus& status) {
             return parent.folder.OpenChildFolder(entry.name, asked, status);
         });
-        std::optional<HandleFacts> facts = child.Facts(true);
+        std::optional<HandleFacts> facts = child.Facts();
         if (!facts)
             return;
         if (CTouchPolicy::MayDeleteAsLink(entry, m_name, *facts)) {
@@ -220,9 +223,9 @@ private:
             return;
         }
         std::wstring key = FolderComparisonKey(JoinPath(m_key, entry.name));
-        if (!m_policy.MayEnter(entry, m_name, parent.volume, *facts, key))
+        if (!m_policy.MayEnter(entry, m_name, *facts, key))
             return;
-        m_levels.push_back(Level{std::move(child), facts->volume, m_key.size(), m_name.size(), rights, {}, true});
+        m_levels.push_back(Level{std::move(child), m_key.size(), m_name.size(), rights, {}, true});
         m_key = std::move(key);
         m_name = std::move(facts->name);
     }
@@ -251,13 +254,13 @@ private:
 void CFolderCleaner::SweepTree(const std::wstring& relative, const std::wstring& mask) const
 {
     const std::wstring top = relative.empty() ? m_path : JoinPath(m_path, relative);
-    if (std::optional<TopFolder> folder = FindCleanableFolder(top, m_reach, mask.empty(), m_policy))
+    if (std::optional<TopFolder> folder = FindCleanableFolder(top, m_reach, mask, m_policy))
         TreeSweep(m_policy, mask).Run(*folder);
 }
 
 void CFolderCleaner::DeleteMatchingFiles(const std::wstring& mask) const
 {
-    const std::optional<TopFolder> folder = FindCleanableFolder(m_path, m_reach, true, m_policy);
+    const std::optional<TopFolder> folder = FindCleanableFolder(m_path, m_reach, std::wstring(), m_policy);
     if (!folder)
         return;
     folder->held.ForEachEntry([&](const ListedEntry& entry) {
@@ -269,16 +272,23 @@ void CFolderCleaner::DeleteMatchingFiles(const std::wstring& mask) const
 
 void CFolderCleaner::DeleteCookieFiles() const
 {
-    const std::optional<std::string> keepText = CookieKeepList().LoadText();
-    const std::optional<TopFolder> folder = FindCleanableFolder(m_path, m_reach, true, m_policy);
+    bool unreadable = false;
+    const std::optional<std::string> keepText = CookieKeepList().LoadText(&unreadable);
+    if (unreadable)
+        return; // which cookies are kept cannot be told: they all stay
+    const std::optional<TopFolder> folder = FindCleanableFolder(m_path, m_reach, std::wstring(), m_policy);
     if (!folder)
         return;
+    const std::vector<std::wstring> keptByEntry = KeptCookieFiles(keepText);
     folder->held.ForEachEntry([&](const ListedEntry& entry) {
         // The keep-list holds names as the keep-list dialog shows them: in the ANSI code
         // page, lookalike characters bent to their best fit. A name is judged in that
         // form, so a cookie the user kept is never taken; it is deleted by its own name.
         const std::string shown = AnsiBestFit(entry.name);
-        if (!IsFolder(entry.attributes) && IsCookieFileName(shown) && !IsCookieFileKept(keepText, CookieNameOfFile(shown)))
+        if (IsFolder(entry.attributes) || !IsCookieFileName(shown) || IsCookieFileKept(keepText, CookieNameOfFile(shown)))
+            return true;
+        const std::wstring key = FolderComparisonKey(JoinPath(folder->key, entry.name));
+        if (std::find(keptByEntry.begin(), keptByEntry.end(), key) == keptByEntry.end())
             DeleteFileEntry(folder->held, folder->facts.name, entry, EntryRights::DeleteOnly);
         return true;
     });

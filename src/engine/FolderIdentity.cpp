@@ -30,7 +30,7 @@ constexpr DWORD kShareAnswerWait = 3000;
 // which may outlive the wait and lets go of it last.
 struct ShareQuestion {
     std::vector<std::wstring> paths;
-    std::vector<std::optional<HandleFacts>> answers;
+    std::vector<std::optional<std::uint64_t>> answers; // their file indexes
     KernelHandle answered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
@@ -39,7 +39,7 @@ DWORD WINAPI AskShares(LPVOID parameter)
     const std::unique_ptr<std::shared_ptr<ShareQuestion>> held(static_cast<std::shared_ptr<ShareQuestion>*>(parameter));
     ShareQuestion& question = **held;
     for (const std::wstring& path : question.paths)
-        question.answers.push_back(IdentityOfHandle(CHeldFolder::OpenPath(path, false).Get()));
+        question.answers.push_back(IndexOfHandle(CHeldFolder::OpenPath(path, false).Get()));
     ::SetEvent(question.answered.Get());
     return 0;
 }
@@ -88,8 +88,8 @@ void CProtectedIdentities::IdentifyRemoteMembers()
     for (Member& member : m_members) {
         if (!member.remote)
             continue;
-        if (const std::optional<HandleFacts>& answer = question->answers[asked++]) {
-            member.index = answer->index;
+        if (const std::optional<std::uint64_t>& answer = question->answers[asked++]) {
+            member.index = *answer;
             member.remote = false;
         } else {
             member.path.clear();
@@ -114,12 +114,25 @@ bool CProtectedIdentities::Holds(const HandleFacts& folder, bool protectedOnly) 
             continue; // another folder, without asking the volume
         // The same index (or one unknown): the whole identities decide, and a member
         // that is no longer the folder it was, or cannot be asked, refuses.
-        const std::optional<HandleFacts> memberFacts = IdentityOfHandle(CHeldFolder::OpenPath(member.path, false).Get());
-        if (!memberFacts || (member.index && memberFacts->index != *member.index) ||
-            (memberFacts->volume == folder.volume && memberFacts->index == folder.index))
+        const CHeldFolder memberFolder = CHeldFolder::OpenPath(member.path, false);
+        const std::optional<std::uint64_t> memberIndex = IndexOfHandle(memberFolder.Get());
+        const std::optional<std::uint32_t> memberVolume = VolumeOfHandle(memberFolder.Get());
+        const std::optional<std::uint32_t> volume = VolumeOfHandle(reinterpret_cast<HANDLE>(folder.handle));
+        if (!memberIndex || !memberVolume || !volume || (member.index && *memberIndex != *member.index) ||
+            (*memberVolume == *volume && *memberIndex == folder.index))
             return true;
     }
     return false;
+}
+
+std::vector<std::wstring> CProtectedIdentities::ProtectedPaths() const
+{
+    std::vector<std::wstring> paths;
+    for (const Member& member : m_members) {
+        if (member.isProtected)
+            paths.push_back(member.path);
+    }
+    return paths;
 }
 
 void CProtectedIdentities::AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen)
@@ -139,10 +152,10 @@ void CProtectedIdentities::AddWithParents(const std::wstring& path, bool isProte
             continue;
         }
         const CHeldFolder handle = CHeldFolder::OpenPath(*folder, false);
-        const std::optional<HandleFacts> facts = IdentityOfHandle(handle.Get());
-        if (!facts)
+        const std::optional<std::uint64_t> index = IndexOfHandle(handle.Get());
+        if (!index)
             continue;
-        m_members.push_back(Member{facts->index, *folder, isProtected, false});
+        m_members.push_back(Member{index, *folder, isProtected, false});
         // Reached through a link, the folder also has the parents of where it really is,
         // where the system can name it (Wine cannot beyond MAX_PATH: the folder itself
         // still refuses by its identity).

@@ -24,6 +24,9 @@ public:
     // Whether the folder is a member (a protected folder itself, with protectedOnly), or
     // cannot be told from one.
     bool Holds(const HandleFacts& folder, bool protectedOnly) const;
+    // The comparison keys of the protected folders themselves, by name and where they
+    // really are.
+    std::vector<std::wstring> ProtectedPaths() const;
 
 private:
     // A folder of the set by its file index, which the file system answers at once, and

@@ -14,9 +14,11 @@ constexpr OBJECT_INFORMATION_CLASS kObjectNameInformation = static_cast<OBJECT_I
 constexpr FS_INFORMATION_CLASS kFileFsDeviceInformation = static_cast<FS_INFORMATION_CLASS>(4);
 constexpr ULONG kRemoteDevice = 0x10; // FILE_REMOTE_DEVICE
 // The attribute bits a handle may set; the others are the file system's to give.
+// (0x20000, 0x80000 and 0x100000: no scrub data, pinned and unpinned, which older headers
+// lack.)
 constexpr DWORD kChangeableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+                                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | 0x20000 | 0x80000 | 0x100000;
 
 ACCESS_MASK AccessFor(bool isFolder, EntryRights rights)
 {
@@ -147,25 +149,50 @@ std::wstring FinalPathOfHandle(HANDLE handle)
     return drive ? named : std::wstring();
 }
 
-std::optional<HandleFacts> FactsOfHandle(HANDLE handle)
+std::optional<HandleFacts> FactsOfHandle(HANDLE handle, bool withName)
 {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(handle, &info))
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    const std::optional<std::uint64_t> index = IndexOfHandle(handle);
+    if (!index || !::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof(tag)))
         return std::nullopt;
     HandleFacts facts;
-    facts.attributes = info.dwFileAttributes;
-    facts.volume = info.dwVolumeSerialNumber;
-    facts.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    facts.links = info.nNumberOfLinks;
+    facts.attributes = tag.FileAttributes;
+    facts.reparseTag = tag.ReparseTag;
+    facts.index = *index;
+    facts.handle = reinterpret_cast<std::uintptr_t>(handle);
+    if (withName) {
+        facts.name = NameOfHandle(handle);
+        facts.remote = IsRemoteDevice(handle);
+        if (facts.name.empty())
+            return std::nullopt; // what cannot be named cannot be checked
+    }
     return facts;
 }
 
-std::optional<HandleFacts> IdentityOfHandle(HANDLE handle)
+std::optional<HandleFacts> AttributesOfHandle(HANDLE handle)
+{
+    FILE_BASIC_INFO basic{};
+    FILE_STANDARD_INFO standard{};
+    if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic)) ||
+        !::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof(standard)))
+        return std::nullopt;
+    HandleFacts facts;
+    facts.attributes = basic.FileAttributes;
+    facts.links = standard.NumberOfLinks;
+    return facts;
+}
+
+std::optional<std::uint64_t> IndexOfHandle(HANDLE handle)
 {
     IO_STATUS_BLOCK io{};
     FILE_INTERNAL_INFORMATION internal{};
     if (::NtQueryInformationFile(handle, &io, &internal, sizeof(internal), FileInternalInformation) < 0)
         return std::nullopt;
+    return static_cast<std::uint64_t>(internal.IndexNumber.QuadPart);
+}
+
+std::optional<std::uint32_t> VolumeOfHandle(HANDLE handle)
+{
     // The label that follows the serial may not fit; the serial is there all the same.
     struct {
         LARGE_INTEGER created;
@@ -174,13 +201,11 @@ std::optional<HandleFacts> IdentityOfHandle(HANDLE handle)
         BOOLEAN supportsObjects;
         WCHAR label[64];
     } volume{};
+    IO_STATUS_BLOCK io{};
     const NTSTATUS result = ::NtQueryVolumeInformationFile(handle, &io, &volume, sizeof(volume), FileFsVolumeInformation);
     if (result < 0 && result != kBufferOverflow)
         return std::nullopt;
-    HandleFacts facts;
-    facts.volume = volume.serial;
-    facts.index = static_cast<std::uint64_t>(internal.IndexNumber.QuadPart);
-    return facts;
+    return volume.serial;
 }
 
 bool MarkForDeletion(HANDLE handle)
@@ -216,18 +241,6 @@ CHeldFolder CHeldFolder::OpenChildFolder(const std::wstring& name, EntryRights r
 FileHandle CHeldFolder::OpenChildFile(const std::wstring& name, EntryRights rights, OpenStatus& status) const
 {
     return FileHandle(OpenRelative(m_handle.Get(), name, false, rights, status));
-}
-
-std::optional<HandleFacts> CHeldFolder::Facts(bool withName) const
-{
-    std::optional<HandleFacts> facts = FactsOfHandle(m_handle.Get());
-    if (facts && withName) {
-        facts->name = NameOfHandle(m_handle.Get());
-        facts->remote = IsRemoteDevice(m_handle.Get());
-        if (facts->name.empty())
-            return std::nullopt; // a folder that cannot be named cannot be checked
-    }
-    return facts;
 }
 
 CHeldFolder::Listing::Listing() : m_buffer(new ULONGLONG[kBatchSize / sizeof(ULONGLONG)]) {}

@@ -22,11 +22,15 @@ std::wstring NameOfHandle(HANDLE handle);
 // The drive-letter or share path of what a handle holds, of any length; empty when the
 // system cannot name it so.
 std::wstring FinalPathOfHandle(HANDLE handle);
-// The facts of any open file or folder, without its name.
-std::optional<HandleFacts> FactsOfHandle(HANDLE handle);
-// Only the volume and file index, which a handle opened without any access right can
-// give.
-std::optional<HandleFacts> IdentityOfHandle(HANDLE handle);
+// The attributes, reparse tag and file index of an open file or folder, and with
+// withName its full name and whether it is on a share.
+std::optional<HandleFacts> FactsOfHandle(HANDLE handle, bool withName);
+// The attributes and the number of names of an open file or folder.
+std::optional<HandleFacts> AttributesOfHandle(HANDLE handle);
+// The file index, and the volume's serial number (slow under Wine), which a handle
+// opened without any access right can give.
+std::optional<std::uint64_t> IndexOfHandle(HANDLE handle);
+std::optional<std::uint32_t> VolumeOfHandle(HANDLE handle);
 // Marks what the handle holds for deletion when it closes; false with the error set.
 bool MarkForDeletion(HANDLE handle);
 // Sets the changeable attribute bits; FILE_ATTRIBUTE_NORMAL where none is left.
@@ -51,9 +55,9 @@ public:
     explicit operator bool() const { return m_handle.IsValid(); }
     HANDLE Get() const { return m_handle.Get(); }
 
-    // What the handle holds, asked of the handle itself; nothing when it cannot be asked.
-    // The full name is asked only withName; `remote` only of a folder opened by path.
-    std::optional<HandleFacts> Facts(bool withName = false) const;
+    // What the handle holds, asked of the handle itself, name included; nothing when it
+    // cannot be asked.
+    std::optional<HandleFacts> Facts() const { return FactsOfHandle(m_handle.Get(), true); }
     std::wstring FinalPath() const { return FinalPathOfHandle(m_handle.Get()); }
 
     // The entries of one listing batch; a sweep reuses one buffer for all its folders.

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <knownfolders.h>
 
+#include "engine/FolderIdentity.h"
 #include "engine/HeldFolder.h"
 #include "engine/PathRules.h"
 
@@ -11,11 +12,16 @@ namespace corvale {
 namespace {
 
 // Known folders are named whatever their length, where the CSIDL calls stop at MAX_PATH.
+// The user's own data, every user's, the programs and the system's.
 const KNOWNFOLDERID* const kProtectedKnownFolders[] = {
-    &FOLDERID_Desktop,         &FOLDERID_Documents, &FOLDERID_Favorites, &FOLDERID_RoamingAppData,
-    &FOLDERID_LocalAppData,    &FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_Pictures,
-    &FOLDERID_Music,           &FOLDERID_Videos,    &FOLDERID_ProgramData, &FOLDERID_Downloads,
-    &FOLDERID_Public,
+    &FOLDERID_Desktop,          &FOLDERID_Documents,      &FOLDERID_Favorites,       &FOLDERID_Pictures,
+    &FOLDERID_Music,            &FOLDERID_Videos,         &FOLDERID_Downloads,       &FOLDERID_SavedGames,
+    &FOLDERID_Links,            &FOLDERID_Contacts,       &FOLDERID_SavedSearches,   &FOLDERID_SkyDrive,
+    &FOLDERID_RoamingAppData,   &FOLDERID_LocalAppData,   &FOLDERID_LocalAppDataLow, &FOLDERID_StartMenu,
+    &FOLDERID_Templates,        &FOLDERID_Public,         &FOLDERID_PublicDesktop,   &FOLDERID_PublicDocuments,
+    &FOLDERID_PublicDownloads,  &FOLDERID_PublicMusic,    &FOLDERID_PublicPictures,  &FOLDERID_PublicVideos,
+    &FOLDERID_CommonStartMenu,  &FOLDERID_CommonTemplates, &FOLDERID_ProgramData,    &FOLDERID_ProgramFiles,
+    &FOLDERID_ProgramFilesX86,  &FOLDERID_UserProgramFiles,
 };
 
 void AddFolder(std::vector<std::wstring>& folders, const std::wstring& folder)
@@ -93,6 +99,11 @@ std::vector<std::wstring> ProtectedFolders()
     AddFolder(folders, profile);
     for (const KNOWNFOLDERID* id : kProtectedKnownFolders)
         AddFolder(folders, KnownFolder(*id));
+    // A 32-bit program on 64-bit Windows is told the 32-bit Program Files for both; the
+    // other is named only here.
+    AddFolder(folders, GrowingCall([](wchar_t* buffer, DWORD size) {
+                  return ::GetEnvironmentVariableW(L"ProgramW6432", buffer, size);
+              }));
     const std::wstring profiles = ProfilesFolder(profile);
     if (!profiles.empty()) {
         AddFolder(folders, profiles);
@@ -103,9 +114,10 @@ std::vector<std::wstring> ProtectedFolders()
 
 std::vector<std::wstring> ProtectedFolderKeys(const std::vector<std::wstring>& folders)
 {
+    // A share's long names would be asked of the share, which may not answer.
     std::vector<std::wstring> keys;
     for (const std::wstring& folder : folders)
-        keys.push_back(ResolvedFolderKey(folder));
+        keys.push_back(IsRemotePath(folder) ? FolderComparisonKey(folder) : ResolvedFolderKey(folder));
     return keys;
 }
 

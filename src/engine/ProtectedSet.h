@@ -26,12 +26,14 @@ public:
     // second name, short name or link swapped in for a folder escapes.
     bool IsOrHolds(const HandleFacts& folder, const std::wstring& key) override;
     bool IsProtected(const HandleFacts& folder) override;
+    std::wstring Within(const std::wstring& key) override;
 
 private:
     void Resolve();
 
     bool m_checkIdentities;
-    std::vector<std::wstring> m_keys;
+    std::vector<std::wstring> m_keys;     // the protected folders' names
+    std::vector<std::wstring> m_realKeys; // where they really are
     std::optional<CProtectedIdentities> m_identities;
 };
 

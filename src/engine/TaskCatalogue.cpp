@@ -196,6 +196,11 @@ void EmptyRecycleBin()
 
 void EmptyClipboardMemory()
 {
+    // Emptying it sends the clipboard's owner a message and waits for the answer: an
+    // owner that stopped answering would hold the run for ever. Its clipboard stays.
+    const HWND owner = ::GetClipboardOwner();
+    if (owner && ::IsHungAppWindow(owner))
+        return;
     if (::OpenClipboard(nullptr)) {
         (void)::EmptyClipboard();
         (void)::CloseClipboard();

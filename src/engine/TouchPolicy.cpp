@@ -9,6 +9,9 @@ namespace {
 constexpr std::uint32_t kReadOnly = 0x1;
 constexpr std::uint32_t kDirectory = 0x10;
 constexpr std::uint32_t kReparsePoint = 0x400;
+// IO_REPARSE_TAG_SYMLINK and IO_REPARSE_TAG_MOUNT_POINT (junctions and mount points).
+constexpr std::uint32_t kSymbolicLinkTag = 0xA000000C;
+constexpr std::uint32_t kMountPointTag = 0xA0000003;
 
 bool AllDigits(const std::wstring& text)
 {
@@ -17,13 +20,21 @@ bool AllDigits(const std::wstring& text)
 
 } // namespace
 
-bool CTouchPolicy::MayEmpty(const std::wstring& key, const HandleFacts& folder, bool isVolumeRoot) const
+bool CTouchPolicy::MayEmpty(const std::wstring& givenKey, const std::wstring& key, const HandleFacts& folder,
+                            bool isVolumeRoot) const
 {
-    return !isVolumeRoot && MayEmptyFolder(key, {}) && !m_protected.IsOrHolds(folder, key);
+    if (isVolumeRoot || !MayEmptyFolder(key, {}) || m_protected.IsOrHolds(folder, key))
+        return false;
+    if (givenKey == key)
+        return true;
+    const std::wstring landsIn = m_protected.Within(key);
+    return landsIn.empty() || landsIn == m_protected.Within(givenKey);
 }
 
-bool CTouchPolicy::MayLookInto(const HandleFacts& folder) const
+bool CTouchPolicy::MayLookInto(const HandleFacts& folder, const std::wstring& mask, bool isVolumeRoot) const
 {
+    if ((mask == kDiskCheckFoldersMask || mask == kDiskCheckFilesMask) && !isVolumeRoot)
+        return false;
     return !m_protected.IsProtected(folder);
 }
 
@@ -37,25 +48,26 @@ Reach CTouchPolicy::KeyReach(bool usersOwnHive)
     return usersOwnHive ? Reach::NoLinks : Reach::ThroughLinks;
 }
 
-bool CTouchPolicy::MayEnter(const ListedEntry& entry, const std::wstring& parentName, std::uint32_t parentVolume,
-                            const HandleFacts& child, const std::wstring& key) const
+bool CTouchPolicy::MayEnter(const ListedEntry& entry, const std::wstring& parentName, const HandleFacts& child,
+                            const std::wstring& key) const
 {
     // A link, as listed or as opened (Windows opens a link as itself; Wine opens what it
     // names, which the rest tells).
     if ((entry.attributes | child.attributes) & kReparsePoint || !(child.attributes & kDirectory))
         return false;
-    // Swapped since it was listed: another volume, another file index, or another name
-    // (Wine gives two file systems under one drive the same serial, and their first
-    // folders the same index; only the full name tells them apart there).
-    if (child.volume != parentVolume || (entry.index != 0 && child.index != entry.index) ||
-        !IsOwnEntry(parentName, entry.name, child.name))
+    // Swapped since it was listed: another file index, or another full name, which names
+    // the volume (Wine gives two file systems under one drive the same serial, and their
+    // first folders the same index: only the full name tells them apart there).
+    if ((entry.index != 0 && child.index != entry.index) || !IsOwnEntry(parentName, entry.name, child.name))
         return false;
     return !m_protected.IsOrHolds(child, key);
 }
 
 bool CTouchPolicy::MayDeleteAsLink(const ListedEntry& entry, const std::wstring& parentName, const HandleFacts& child)
 {
-    return (child.attributes & kReparsePoint) != 0 && IsOwnEntry(parentName, entry.name, child.name);
+    return (child.attributes & kReparsePoint) != 0 &&
+           (child.reparseTag == kSymbolicLinkTag || child.reparseTag == kMountPointTag) &&
+           IsOwnEntry(parentName, entry.name, child.name);
 }
 
 bool CTouchPolicy::IsOwnEntry(const std::wstring& folderName, const std::wstring& entryName,

@@ -14,7 +14,7 @@
 // - folders other users can make (C:\temp, C:\tmp): never reached through a link;
 // - links of every kind inside a folder: never entered, never deleted through what they
 //   name; a folder swapped after it was listed is entered only if it is still the
-//   folder listed (volume, index and name);
+//   folder listed (file index, and full name with its volume);
 // - hard links: a read-only file with other names keeps its bit;
 // - attributes: read-only is cleared only where it refuses the delete, and put back
 //   when the entry stays all the same;
@@ -31,14 +31,17 @@
 
 namespace corvale {
 
-// What an open handle tells of what it holds.
+// What an open handle tells of what it holds. Each operation asks only what it decides
+// on; the handle itself travels along for what is asked only where needed (the volume's
+// serial number, which Wine answers slowly).
 struct HandleFacts {
     std::uint32_t attributes = 0;
-    std::uint32_t volume = 0; // the volume's serial number
-    std::uint64_t index = 0;  // the file index on that volume
-    std::uint32_t links = 1;  // the number of names the file has
-    bool remote = false;      // on another computer's share
-    std::wstring name;        // its full name on the system, volume or drive included
+    std::uint32_t reparseTag = 0; // what kind of reparse point, where it is one
+    std::uint64_t index = 0;      // the file index on its volume
+    std::uint32_t links = 1;      // the number of names the file has
+    bool remote = false;          // on another computer's share
+    std::wstring name;            // its full name on the system, volume or drive included
+    std::uintptr_t handle = 0;
 };
 
 // One entry as its folder's listing gave it.
@@ -67,6 +70,9 @@ public:
     virtual bool IsOrHolds(const HandleFacts& folder, const std::wstring& key) = 0;
     // Whether the folder is, or may be, a protected folder itself.
     virtual bool IsProtected(const HandleFacts& folder) = 0;
+    // The comparison key of the innermost protected folder that holds the path (by its
+    // name or where it really is), or nothing.
+    virtual std::wstring Within(const std::wstring& key) = 0;
 
 protected:
     ~IProtectedFolders() = default;
@@ -83,13 +89,18 @@ class CTouchPolicy {
 public:
     explicit CTouchPolicy(IProtectedFolders& protectedFolders) : m_protected(protectedFolders) {}
 
-    // The top folder of an operation that may take every entry in it. key: the
-    // comparison key of where it really is; isVolumeRoot: the system calls it the root
-    // of a volume (a drive, or a volume mounted in a folder).
-    bool MayEmpty(const std::wstring& key, const HandleFacts& folder, bool isVolumeRoot) const;
-    // The top folder of a masked sweep: anything but a protected folder itself (a drive
-    // letter can name one as its root).
-    bool MayLookInto(const HandleFacts& folder) const;
+    // The top folder of an operation that may take every entry in it. givenKey and key:
+    // the comparison keys of the path it was given and of where it really is;
+    // isVolumeRoot: the system calls it the root of a volume (a drive, or a volume
+    // mounted in a folder). A folder reached through a link (or a drive letter) from a
+    // name outside a protected folder into one inside it is not emptied: any user can
+    // make such a link in a folder of theirs (C:\tmp), and point a folder value at it.
+    bool MayEmpty(const std::wstring& givenKey, const std::wstring& key, const HandleFacts& folder,
+                  bool isVolumeRoot) const;
+    // The top folder of a masked sweep: never a protected folder itself, and for the disk
+    // check's masks only the real root of a volume, where a disk check leaves its
+    // leftovers (a drive letter may name any folder).
+    bool MayLookInto(const HandleFacts& folder, const std::wstring& mask, bool isVolumeRoot) const;
 
     // A top folder that other users can make (C:\temp) is never reached through a link:
     // one could make it a link into this user's own folders. The user's own folders
@@ -100,14 +111,14 @@ public:
     // keys are reached through the administrators' links (CurrentControlSet is one).
     static Reach KeyReach(bool usersOwnHive);
 
-    // A folder entry opened relative to its folder (named parentName on volume
-    // parentVolume): entered only while it is the very folder the listing gave and no
-    // link, and never when it is or holds a protected folder. key: the comparison key of
-    // its path.
-    bool MayEnter(const ListedEntry& entry, const std::wstring& parentName, std::uint32_t parentVolume,
-                  const HandleFacts& child, const std::wstring& key) const;
+    // A folder entry opened relative to its folder (named parentName): entered only while
+    // it is the very folder the listing gave and no link, and never when it is or holds a
+    // protected folder. key: the comparison key of its path.
+    bool MayEnter(const ListedEntry& entry, const std::wstring& parentName, const HandleFacts& child,
+                  const std::wstring& key) const;
     // A link in a folder opened as itself (Windows does; Wine opens what it names) may be
-    // deleted as itself: what it names stays.
+    // deleted as itself, what it names staying: a symbolic link, a junction or a volume's
+    // mount point. Other reparse points (a cloud file's placeholder) are left alone.
     static bool MayDeleteAsLink(const ListedEntry& entry, const std::wstring& parentName, const HandleFacts& child);
 
     // Whether an opened file is the folder's own entry, not a file elsewhere that a link

@@ -104,6 +104,24 @@ std::wstring ContainerKey(DWORD pathField)
     return ::GetUrlCacheConfigInfoW(&info, nullptr, pathField) ? RealKey(info.CachePath) : std::wstring();
 }
 
+// Whether the keep-list spares a cookie entry: by its site, or by its file's name, the
+// two names the keep-list dialog shows. The keep-list holds them as the dialog shows
+// them, in the code page: each is spelt the same way.
+bool IsKeptCookie(const INTERNET_CACHE_ENTRY_INFOW& entry, const std::optional<std::string>& keepText)
+{
+    if (IsCookieEntryKept(keepText, CookieKeyOfUrl(AnsiBestFit(entry.lpszSourceUrlName))))
+        return true;
+    if (!entry.lpszLocalFileName)
+        return false;
+    const std::wstring file = entry.lpszLocalFileName;
+    return IsCookieFileKept(keepText, CookieNameOfFile(AnsiBestFit(file.substr(file.find_last_of(L'\\') + 1))));
+}
+
+bool IsCookie(const INTERNET_CACHE_ENTRY_INFOW& entry)
+{
+    return entry.lpszSourceUrlName && (entry.CacheEntryType & COOKIE_CACHE_ENTRY) != 0;
+}
+
 // Decided on the entry's type, never on the listing it came from: the platforms list
 // different sets for the same pattern. Deleting an entry deletes its file, so an entry
 // whose file lies outside its container (a name climbing out of it, or a link inside it)
@@ -114,31 +132,25 @@ void DecideOnEntry(const INTERNET_CACHE_ENTRY_INFOW& entry, bool cookiesOnly,
 {
     if (!entry.lpszSourceUrlName)
         return;
-    if (cookiesOnly) {
-        if ((entry.CacheEntryType & COOKIE_CACHE_ENTRY) == 0)
-            return;
-        // The keep-list holds the names as the keep-list dialog shows them, in the code
-        // page: the key is taken from the URL spelt the same way.
-        if (IsCookieEntryKept(keepText, CookieKeyOfUrl(AnsiBestFit(entry.lpszSourceUrlName))))
-            return;
-    } else if ((entry.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY)) != 0) {
+    if (cookiesOnly ? !IsCookie(entry) || IsKeptCookie(entry, keepText)
+                    : (entry.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY)) != 0)
         return;
-    }
     if (entry.lpszLocalFileName && *entry.lpszLocalFileName &&
         !CTouchPolicy::MayDeleteCacheFile(RealKey(entry.lpszLocalFileName), containerKey))
         return;
     (void)::DeleteUrlCacheEntryW(entry.lpszSourceUrlName); // in use: it stays
 }
 
-bool Walk(const UrlCacheListing& listing, const wchar_t* pattern, bool cookiesOnly,
-          const std::optional<std::string>& keepText, const std::wstring& containerKey)
+// Calls visit for every entry the listing gives for the pattern; false when the walk
+// stopped on an error before the end.
+template <typename Visit> bool Walk(const UrlCacheListing& listing, const wchar_t* pattern, Visit visit)
 {
     CacheWalk walk(listing, pattern);
     for (;;) {
         switch (walk.Status()) {
         case ERROR_INSUFFICIENT_BUFFER: walk.FetchAgain(); break;
         case ERROR_SUCCESS:
-            DecideOnEntry(walk.Current(), cookiesOnly, keepText, containerKey);
+            visit(walk.Current());
             walk.FetchNext();
             break;
         case ERROR_NO_MORE_ITEMS: return true;
@@ -147,19 +159,40 @@ bool Walk(const UrlCacheListing& listing, const wchar_t* pattern, bool cookiesOn
     }
 }
 
+// Windows lists its cookies only for the pattern, and only content without one. Wine
+// lists nothing for the pattern (it knows the container as "Cookie:") and every entry
+// without one. Both walks together find every cookie on either.
+template <typename Visit> bool WalkCookies(const UrlCacheListing& listing, Visit visit)
+{
+    const bool byPattern = Walk(listing, kCookiePattern, visit);
+    return Walk(listing, nullptr, visit) && byPattern;
+}
+
 } // namespace
 
 bool CleanUrlCache(bool cookiesOnly, const UrlCacheListing& listing)
 {
-    const std::optional<std::string> keepText = CookieKeepList().LoadText();
+    bool unreadable = false;
+    const std::optional<std::string> keepText = CookieKeepList().LoadText(&unreadable);
     const std::wstring containerKey = ContainerKey(cookiesOnly ? CACHE_CONFIG_COOKIES_PATHS_FC : CACHE_CONFIG_CONTENT_PATHS_FC);
+    const auto decide = [&](const INTERNET_CACHE_ENTRY_INFOW& entry) {
+        DecideOnEntry(entry, cookiesOnly, keepText, containerKey);
+    };
     if (!cookiesOnly)
-        return Walk(listing, nullptr, false, keepText, containerKey);
-    // Windows lists its cookies only for the pattern, and only content without one. Wine
-    // lists nothing for the pattern (it knows the container as "Cookie:") and every entry
-    // without one. Both walks together find every cookie on either.
-    const bool byPattern = Walk(listing, kCookiePattern, true, keepText, containerKey);
-    return Walk(listing, nullptr, true, keepText, containerKey) && byPattern;
+        return Walk(listing, nullptr, decide);
+    if (unreadable)
+        return true; // which cookies are kept cannot be told: they all stay
+    return WalkCookies(listing, decide);
+}
+
+std::vector<std::wstring> KeptCookieFiles(const std::optional<std::string>& keepText, const UrlCacheListing& listing)
+{
+    std::vector<std::wstring> kept;
+    (void)WalkCookies(listing, [&](const INTERNET_CACHE_ENTRY_INFOW& entry) {
+        if (IsCookie(entry) && entry.lpszLocalFileName && IsKeptCookie(entry, keepText))
+            kept.push_back(RealKey(entry.lpszLocalFileName));
+    }); // a walk cut short spares fewer files by their entries
+    return kept;
 }
 
 } // namespace corvale

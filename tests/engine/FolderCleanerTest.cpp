@@ -149,11 +149,9 @@ TEST(SweepTreeTest, TheMaskActsOnlyAtTheFirstLevel)
     folder.File("other\\FOUND.002\\c.txt");
     folder.File("NOTFOUND.000");
 
-    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder.Path())).SweepTree(L"", L"FOUND.*");
+    CFolderCleaner(test::OwnPolicy(), WideFromAnsi(folder.Path())).SweepTree(L"", L"FOUND*");
 
-    // A file is no "FOUND.*" leftover: those are folders.
-    EXPECT_EQ((Entries{"NOTFOUND.000", "found.txt", "other\\", "other\\FOUND.001", "other\\FOUND.002\\",
-                       "other\\FOUND.002\\c.txt"}),
+    EXPECT_EQ((Entries{"NOTFOUND.000", "other\\", "other\\FOUND.001", "other\\FOUND.002\\", "other\\FOUND.002\\c.txt"}),
               folder.Entries());
 }
 

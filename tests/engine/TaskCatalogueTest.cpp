@@ -7,6 +7,7 @@
 #include <objbase.h>
 
 #include <cstring>
+#include <thread>
 
 #include "engine/TaskCatalogue.h"
 #include "support/OwnPolicy.h"
@@ -172,6 +173,40 @@ TEST_F(TaskSlotTest, ClipboardIsEmptied)
     EmptyClipboardMemory();
 
     EXPECT_FALSE(::IsClipboardFormatAvailable(CF_TEXT));
+}
+
+// Emptying the clipboard waits for its owner's answer: an owner that stopped answering
+// would hold the run for ever, so its clipboard is left alone.
+TEST_F(TaskSlotTest, AClipboardWhoseOwnerStoppedAnsweringIsLeftAlone)
+{
+    HANDLE owned = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HWND owner = nullptr;
+    std::thread hung([&] {
+        owner = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        if (::OpenClipboard(owner)) {
+            ::EmptyClipboard();
+            HGLOBAL text = ::GlobalAlloc(GMEM_MOVEABLE, 8);
+            std::memcpy(::GlobalLock(text), "secret", 7);
+            ::GlobalUnlock(text);
+            ::SetClipboardData(CF_TEXT, text);
+            ::CloseClipboard();
+        }
+        ::SetEvent(owned);
+        ::WaitForSingleObject(release, INFINITE); // answers nothing meanwhile
+        ::DestroyWindow(owner);
+    });
+    ::WaitForSingleObject(owned, INFINITE);
+    ASSERT_TRUE(owner && ::GetClipboardOwner() == owner);
+    ::Sleep(5500); // Windows calls a window hung after five seconds without an answer
+
+    EmptyClipboardMemory();
+
+    EXPECT_TRUE(::IsClipboardFormatAvailable(CF_TEXT));
+    ::SetEvent(release);
+    hung.join();
+    ::CloseHandle(owned);
+    ::CloseHandle(release);
 }
 
 TEST_F(TaskSlotTest, DownloadedProgramFilesAreEmptiedAndTheFolderKept)

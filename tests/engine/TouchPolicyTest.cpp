@@ -3,6 +3,7 @@
 // settles for, what the disk-check masks take and which cache files may go.
 #include <gtest/gtest.h>
 
+#include "engine/PathRules.h"
 #include "engine/TouchPolicy.h"
 
 namespace corvale {
@@ -11,11 +12,22 @@ namespace {
 constexpr std::uint32_t kFolder = 0x10;
 constexpr std::uint32_t kLink = 0x400;
 
-// Protected: the folder with index 7 on volume 1.
+// Protected: the folder with index 7, Documents.
 struct OneProtectedFolder : IProtectedFolders {
     bool IsOrHolds(const HandleFacts& folder, const std::wstring&) override { return IsProtected(folder); }
-    bool IsProtected(const HandleFacts& folder) override { return folder.volume == 1 && folder.index == 7; }
+    bool IsProtected(const HandleFacts& folder) override { return folder.index == 7; }
+    std::wstring Within(const std::wstring& key) override
+    {
+        return IsSameOrInside(key, kDocuments) ? kDocuments : std::wstring();
+    }
+    const std::wstring kDocuments = L"C:\\USERS\\ME\\DOCUMENTS";
 };
+
+HandleFacts Opened(std::uint32_t attributes, std::uint64_t index, const std::wstring& name,
+                   std::uint32_t reparseTag = 0)
+{
+    return HandleFacts{attributes, reparseTag, index, 1, false, name, 0};
+}
 
 struct EnterCase {
     const char* name;
@@ -30,27 +42,48 @@ TEST(TouchPolicyTest, EntersOnlyTheVeryFolderListedAndNeverALinkOrAProtectedFold
     const std::wstring parent = L"\\??\\C:\\Temp";
     const std::wstring own = parent + L"\\b";
     const EnterCase cases[] = {
-        {"TheFolderListed", kFolder, 5, {kFolder, 1, 5, 1, false, own}, true},
-        {"NoIndexListed", kFolder, 0, {kFolder, 1, 5, 1, false, own}, true},
-        {"ListedAsALink", kFolder | kLink, 5, {kFolder, 1, 5, 1, false, own}, false},
-        {"OpenedAsALink", kFolder, 5, {kFolder | kLink, 1, 5, 1, false, own}, false},
-        {"NowAFile", kFolder, 5, {0x20, 1, 5, 1, false, own}, false},
-        {"AnotherIndex", kFolder, 5, {kFolder, 1, 6, 1, false, own}, false},
+        {"TheFolderListed", kFolder, 5, Opened(kFolder, 5, own), true},
+        {"NoIndexListed", kFolder, 0, Opened(kFolder, 5, own), true},
+        {"ListedAsALink", kFolder | kLink, 5, Opened(kFolder, 5, own), false},
+        {"OpenedAsALink", kFolder, 5, Opened(kFolder | kLink, 5, own, 0xA000000C), false},
+        {"OpenedAsAJunction", kFolder, 5, Opened(kFolder | kLink, 5, own, 0xA0000003), false},
+        {"OpenedAsACloudPlaceholder", kFolder, 5, Opened(kFolder | kLink, 5, own, 0x9000001A), false},
+        {"NowAFile", kFolder, 5, Opened(0x20, 5, own), false},
+        {"AnotherIndex", kFolder, 5, Opened(kFolder, 6, own), false},
         // Two file systems under one drive: the same serial and index, another name.
-        {"SameIndexOnAnotherFileSystem", kFolder, 5, {kFolder, 1, 5, 1, false, L"\\??\\unix\\mnt\\b"}, false},
-        {"SameIndexOnAnotherVolume", kFolder, 5, {kFolder, 2, 5, 1, false, own}, false},
-        {"SamePathOnAnotherDrive", kFolder, 5, {kFolder, 1, 5, 1, false, L"\\??\\D:\\Temp\\b"}, false},
-        {"AProtectedFolder", kFolder, 7, {kFolder, 1, 7, 1, false, own}, false},
+        {"SameIndexOnAnotherFileSystem", kFolder, 5, Opened(kFolder, 5, L"\\??\\unix\\mnt\\b"), false},
+        {"SamePathOnAnotherVolume", kFolder, 5, Opened(kFolder, 5, L"\\Device\\HarddiskVolume2\\Temp\\b"), false},
+        {"SamePathOnAnotherDrive", kFolder, 5, Opened(kFolder, 5, L"\\??\\D:\\Temp\\b"), false},
+        {"AProtectedFolder", kFolder, 7, Opened(kFolder, 7, own), false},
     };
     OneProtectedFolder protectedFolders;
     const CTouchPolicy policy(protectedFolders);
     for (const EnterCase& c : cases) {
         const ListedEntry entry{L"b", c.listedAttributes, c.listedIndex};
-        EXPECT_EQ(c.entered, policy.MayEnter(entry, parent, 1, c.opened, L"C:\\TEMP\\B")) << c.name;
-        EXPECT_EQ((c.opened.attributes & kLink) != 0 && c.opened.name == own,
-                  CTouchPolicy::MayDeleteAsLink(entry, parent, c.opened))
-            << c.name;
+        EXPECT_EQ(c.entered, policy.MayEnter(entry, parent, c.opened, L"C:\\TEMP\\B")) << c.name;
+        // A symbolic link or a junction opened as itself goes as a link; nothing else does.
+        EXPECT_EQ(c.opened.reparseTag >> 28 == 0xA, CTouchPolicy::MayDeleteAsLink(entry, parent, c.opened)) << c.name;
     }
+}
+
+TEST(TouchPolicyTest, EmptiesNoRootAndNothingALinkLeadsIntoAProtectedFolder)
+{
+    OneProtectedFolder protectedFolders;
+    const CTouchPolicy policy(protectedFolders);
+    const HandleFacts folder = Opened(kFolder, 5, L"\\??\\D:\\Temp");
+    const std::wstring thesis = L"C:\\USERS\\ME\\DOCUMENTS\\THESIS";
+    EXPECT_TRUE(policy.MayEmpty(L"D:\\TEMP", L"D:\\TEMP", folder, false));
+    EXPECT_FALSE(policy.MayEmpty(L"D:\\TEMP", L"D:\\TEMP", folder, true)) << "a volume mounted in a folder";
+    EXPECT_FALSE(policy.MayEmpty(L"C:\\TMP", thesis, folder, false)) << "another user's link into Documents";
+    EXPECT_FALSE(policy.MayEmpty(L"P:\\", thesis, folder, false)) << "a drive letter for a folder in Documents";
+    EXPECT_TRUE(policy.MayEmpty(L"C:\\USERS\\ME\\APPDATA\\TEMP", L"D:\\TEMP", folder, false)) << "TEMP moved";
+    EXPECT_TRUE(policy.MayEmpty(L"C:\\USERS\\ME\\DOCUMENTS\\OLD", thesis, folder, false)) << "within Documents";
+    EXPECT_FALSE(policy.MayEmpty(thesis, thesis, Opened(kFolder, 7, L"x"), false)) << "a protected folder";
+
+    EXPECT_TRUE(policy.MayLookInto(folder, kDiskCheckFoldersMask, true));
+    EXPECT_FALSE(policy.MayLookInto(folder, kDiskCheckFilesMask, false)) << "a drive letter for a folder";
+    EXPECT_TRUE(policy.MayLookInto(folder, L"*.txt", false));
+    EXPECT_FALSE(policy.MayLookInto(Opened(kFolder, 7, L"x"), kDiskCheckFoldersMask, true));
 }
 
 TEST(TouchPolicyTest, AFileIsTheFoldersOwnEntryByItsFullNameAlone)
@@ -66,7 +99,7 @@ TEST(TouchPolicyTest, AFileIsTheFoldersOwnEntryByItsFullNameAlone)
 TEST(TouchPolicyTest, ClearsReadOnlyOnlyWhereItIsSetOnAFileOfOneName)
 {
     const auto facts = [](std::uint32_t attributes, std::uint32_t links) {
-        return HandleFacts{attributes, 1, 5, links, false, L"\\??\\C:\\a"};
+        return HandleFacts{attributes, 0, 5, links, false, L"\\??\\C:\\a", 0};
     };
     EXPECT_TRUE(CTouchPolicy::MayClearReadOnly(facts(0x1, 1)));
     EXPECT_TRUE(CTouchPolicy::MayClearReadOnly(facts(0x1 | kFolder, 1)));
