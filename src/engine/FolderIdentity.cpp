@@ -46,22 +46,27 @@ DWORD WINAPI AskShares(LPVOID parameter)
 
 } // namespace
 
-bool IsRemotePath(const std::wstring& path)
+bool CRemoteDrives::IsRemote(const std::wstring& path)
 {
     if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\')
         return true;
-    if (path.size() < 2 || path[1] != L':')
+    const wchar_t letter = path.empty() ? L'\0' : static_cast<wchar_t>(path[0] & ~0x20);
+    if (path.size() < 2 || path[1] != L':' || letter < L'A' || letter > L'Z')
         return false;
-    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
-    return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+    std::optional<bool>& known = m_letters[letter - L'A'];
+    if (!known) {
+        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+        known = ::GetDriveTypeW(root) == DRIVE_REMOTE;
+    }
+    return *known;
 }
 
-CProtectedIdentities::CProtectedIdentities(const std::vector<std::wstring>& folders)
+CProtectedIdentities::CProtectedIdentities(const std::vector<std::wstring>& folders, CRemoteDrives& remoteDrives)
 {
     // The protected folders share most of their parents: each is opened once.
     std::vector<std::wstring> seen;
     for (const std::wstring& folder : folders)
-        AddWithParents(folder, true, seen);
+        AddWithParents(folder, true, seen, remoteDrives);
     IdentifyRemoteMembers();
 }
 
@@ -135,7 +140,8 @@ std::vector<std::wstring> CProtectedIdentities::ProtectedPaths() const
     return paths;
 }
 
-void CProtectedIdentities::AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen)
+void CProtectedIdentities::AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen,
+                                          CRemoteDrives& remoteDrives)
 {
     // A missing protected folder still protects the folders above it.
     for (std::optional<std::wstring> folder = FolderComparisonKey(path); folder && !folder->empty();
@@ -147,7 +153,7 @@ void CProtectedIdentities::AddWithParents(const std::wstring& path, bool isProte
             break;
         }
         seen.push_back(*folder);
-        if (IsRemotePath(*folder)) {
+        if (remoteDrives.IsRemote(*folder)) {
             m_members.push_back(Member{std::nullopt, *folder, isProtected, true});
             continue;
         }
@@ -159,7 +165,7 @@ void CProtectedIdentities::AddWithParents(const std::wstring& path, bool isProte
         // Reached through a link, the folder also has the parents of where it really is,
         // where the system can name it (Wine cannot beyond MAX_PATH: the folder itself
         // still refuses by its identity).
-        AddWithParents(handle.FinalPath(), isProtected, seen);
+        AddWithParents(handle.FinalPath(), isProtected, seen, remoteDrives);
     }
 }
 

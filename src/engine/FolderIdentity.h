@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,12 +15,23 @@
 
 namespace corvale {
 
+// Which paths name places on other computers: a share, or a drive letter mapped to one.
+// Asked of the path alone, without reaching the place, and once a drive letter: Wine
+// answers slowly.
+class CRemoteDrives {
+public:
+    bool IsRemote(const std::wstring& path);
+
+private:
+    std::array<std::optional<bool>, 26> m_letters;
+};
+
 // The protected folders and every folder above them, by identity: the folders a sweep
 // may neither empty nor enter. A folder reached through a link brings the folders above
 // where it really is as well. Resolved once, when made.
 class CProtectedIdentities {
 public:
-    explicit CProtectedIdentities(const std::vector<std::wstring>& folders);
+    CProtectedIdentities(const std::vector<std::wstring>& folders, CRemoteDrives& remoteDrives);
 
     // Whether the folder is a member (a protected folder itself, with protectedOnly), or
     // cannot be told from one.
@@ -42,15 +54,14 @@ private:
         bool remote;
     };
 
-    void AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen);
+    void AddWithParents(const std::wstring& path, bool isProtected, std::vector<std::wstring>& seen,
+                        CRemoteDrives& remoteDrives);
     // Asks the members on shares who they are, all at once and for a bounded time.
     void IdentifyRemoteMembers();
 
     std::vector<Member> m_members;
 };
 
-// Whether a path names a place on another computer: a share, or a drive letter mapped
-// to one. Asked of the path alone, without reaching the place.
-bool IsRemotePath(const std::wstring& path);
+
 
 } // namespace corvale

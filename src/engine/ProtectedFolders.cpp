@@ -112,12 +112,12 @@ std::vector<std::wstring> ProtectedFolders()
     return folders;
 }
 
-std::vector<std::wstring> ProtectedFolderKeys(const std::vector<std::wstring>& folders)
+std::vector<std::wstring> ProtectedFolderKeys(const std::vector<std::wstring>& folders, CRemoteDrives& remoteDrives)
 {
     // A share's long names would be asked of the share, which may not answer.
     std::vector<std::wstring> keys;
     for (const std::wstring& folder : folders)
-        keys.push_back(IsRemotePath(folder) ? FolderComparisonKey(folder) : ResolvedFolderKey(folder));
+        keys.push_back(remoteDrives.IsRemote(folder) ? FolderComparisonKey(folder) : ResolvedFolderKey(folder));
     return keys;
 }
 

@@ -14,8 +14,10 @@ namespace corvale {
 // profile in it.
 std::vector<std::wstring> ProtectedFolders();
 
+class CRemoteDrives;
+
 // Their comparison keys (see PathRules.h).
-std::vector<std::wstring> ProtectedFolderKeys(const std::vector<std::wstring>& folders);
+std::vector<std::wstring> ProtectedFolderKeys(const std::vector<std::wstring>& folders, CRemoteDrives& remoteDrives);
 
 // The comparison key of a folder as the system resolves it: full path, long names.
 // Empty when the path is not an absolute folder path.

@@ -10,8 +10,9 @@ void CProtectedSet::Resolve()
     if (m_identities)
         return;
     const std::vector<std::wstring> folders = ProtectedFolders();
-    m_keys = ProtectedFolderKeys(folders);
-    m_identities.emplace(m_checkIdentities ? folders : std::vector<std::wstring>());
+    CRemoteDrives remoteDrives;
+    m_keys = ProtectedFolderKeys(folders, remoteDrives);
+    m_identities.emplace(m_checkIdentities ? folders : std::vector<std::wstring>(), remoteDrives);
     m_realKeys = m_identities->ProtectedPaths();
 }
 
