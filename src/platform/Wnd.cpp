@@ -80,17 +80,22 @@ void CWnd::DeleteWhenIdle(CWnd* wnd)
 {
     if (!wnd)
         return;
-    // The window goes now: left on screen it would still send its commands. One inside
-    // its own WM_DESTROY or WM_NCDESTROY is going already.
-    if (wnd->m_hWnd && !wnd->m_destroying) {
-        if (wnd->m_ownsWindow)
-            ::DestroyWindow(wnd->m_hWnd);
-        else
-            wnd->Detach();
-    }
+    // Its windows go now: left on screen they would still paint and send commands.
+    wnd->ReleaseWindows();
     g_released.push_back(wnd);
     if (g_dispatchDepth == 0)
         DeleteReleased();
+}
+
+void CWnd::ReleaseWindows()
+{
+    // One inside its own WM_DESTROY or WM_NCDESTROY is going already.
+    if (!m_hWnd || m_destroying)
+        return;
+    if (m_ownsWindow)
+        ::DestroyWindow(m_hWnd);
+    else
+        Detach();
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd)
