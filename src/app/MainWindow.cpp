@@ -150,6 +150,10 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case CTrayIcon::kCallbackMessage: OnTrayNotify(lParam); return 0;
     case WM_CLOSE: OnClose(); return 0;
     case UM_INSTANCE_REQUEST: return OnInstanceRequest(wParam);
+    case UM_SECOND_START_RUN:
+        if (!Ending())
+            StartCleaningRun();
+        return 0;
     case UM_AFTER_INIT: OnAfterInit(); return 0;
     case WM_TIMER: OnTimer(wParam); return Default();
     case WM_HOTKEY: StartCleaningRun(); return 1;
@@ -284,12 +288,15 @@ void CMainWindow::OnButtonRelease(int x, int y)
 
 void CMainWindow::OnClose()
 {
+    // A close that comes while the session ends ends the program, unless the end is
+    // refused meanwhile; one that began before the query stays the close the user made.
+    const bool forTheSessionsEnd = m_sessionEnding;
     ShowWindow(SW_HIDE);
     CommitPage();
     (void)SaveSettings(m_options); // a key that cannot be written keeps the last saved settings
     if (m_options.OptionFlags[Option::OnClose] == 1)
         StartCleaningRun();
-    if (!m_exitRequested)
+    if (!m_exitRequested && !(forTheSessionsEnd && m_sessionEnding))
         return; // resident in the tray
     EndProgram();
 }
@@ -333,7 +340,7 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
         return 1;
     }
     // Ending already (its close run goes on): the start waits and takes its place.
-    if (m_exitRequested)
+    if (Ending())
         return 0;
     // The user asked for the window: a start into the tray that has not hidden it yet
     // no longer will.
@@ -346,8 +353,10 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
     ::SetForegroundWindow(front);
     if (front == m_hWnd)
         ::SetFocus(m_hWnd);
+    // The start's cleaning runs once the start has its answer: it waits for nothing, and
+    // the run is not made inside a call from another process.
     if (m_options.OptionFlags[Option::OnStart] == 1)
-        StartCleaningRun();
+        PostMessage(UM_SECOND_START_RUN);
     return 1;
 }
 
@@ -359,7 +368,7 @@ void CMainWindow::ShowPage(int page)
 
 void CMainWindow::SessionGoesOn()
 {
-    m_exitRequested = false;
+    m_sessionEnding = false;
     // The query's commit skipped the watcher while the program was on its way out.
     WatchBrowserWindowsIfAsked();
 }
@@ -370,7 +379,7 @@ void CMainWindow::SessionGoesOn()
 // and the end of the session gives no time for it.
 void CMainWindow::WatchBrowserWindowsIfAsked()
 {
-    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1 && !m_exitRequested)
+    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1 && !Ending())
         m_watcher.AttachShellWindows();
 }
 
@@ -398,7 +407,7 @@ void CMainWindow::OnTimer(UINT_PTR id)
 
 void CMainWindow::OnQueryEndSession(LPARAM lParam)
 {
-    m_exitRequested = true;
+    m_sessionEnding = true;
     // Saved before anything else: Windows may end the process while the run goes.
     CommitPage();
     (void)SaveSettings(m_options); // a key that cannot be written keeps the last saved settings

@@ -20,9 +20,11 @@
 
 namespace corvale {
 
-// Private messages: the end of initialisation, and a second start of the program.
+// Private messages: the end of initialisation, a second start of the program, and that
+// start's cleaning, which runs once the start has its answer.
 constexpr UINT UM_AFTER_INIT = WM_USER + 100;
 constexpr UINT UM_INSTANCE_REQUEST = WM_USER + 101;
+constexpr UINT UM_SECOND_START_RUN = WM_USER + 102;
 constexpr char kMainWindowTitle[] = "Corvale";
 // A property of the main window alone: the program's message box has the same title.
 constexpr char kMainWindowMark[] = "Corvale.MainWindow";
@@ -45,6 +47,7 @@ public:
     void StartCleaningRun();
 
     CleaningOptions& Settings() { return m_options; }
+    // The user asked the program to end (Exit, Shift with the close button, "/u").
     bool ExitRequested() const { return m_exitRequested; }
     CProgressWindow* ProgressWindow() const { return m_progress.get(); }
     // The automation interface the shell's window collection reports to.
@@ -82,6 +85,8 @@ protected:
 
 private:
     void OnClose();
+    // The user asked to end, or the session ends: no start is answered, nothing new begins.
+    bool Ending() const { return m_exitRequested || m_sessionEnding; }
     void EndProgram();
     void FinalClose();
     void SaveOnSessionEnd();
@@ -101,6 +106,8 @@ private:
     CleaningOptions m_options;
     bool m_startHidden;
     bool m_exitRequested = false;
+    // From a session-end query that was answered until the session goes on.
+    bool m_sessionEnding = false;
     bool m_finalCloseDone = false;
     HICON m_icon;
     GdiObject m_controlFont;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include <resource.h>
@@ -23,19 +24,59 @@ namespace {
 
 using namespace test;
 
-// The program's window, noting the saved choices of the Internet page when a run first
-// pumps.
+// The program's window, counting its runs (each reports), noting the saved choices of
+// the Internet page when a run first pumps, and doing what a test asks there.
 class NotingMainWindow : public CMainWindow {
 public:
     NotingMainWindow() : CMainWindow(false) {}
     std::optional<DWORD> savedWhenRunPumped;
+    int runs = 0;
+    std::function<void()> onFirstPump;
+    void ReplaceProgressWindow(int autoClose, int showProgress) override
+    {
+        ++runs;
+        CMainWindow::ReplaceProgressWindow(autoClose, showProgress);
+    }
     void PumpPendingMessages() override
     {
-        if (!savedWhenRunPumped)
+        if (!savedWhenRunPumped) {
             savedWhenRunPumped = GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page1").value_or(0xDEAD);
+            if (onFirstPump)
+                onFirstPump();
+        }
         CMainWindow::PumpPendingMessages();
     }
 };
+
+struct SentCall {
+    HWND window;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD_PTR answer;
+};
+
+DWORD WINAPI SendCall(void* param)
+{
+    auto* call = static_cast<SentCall*>(param);
+    (void)::SendMessageTimeoutA(call->window, call->msg, call->wParam, call->lParam, SMTO_NORMAL, 20000,
+                                &call->answer); // no answer leaves 0
+    return 0;
+}
+
+// Sends as another process would (a second start, or Windows ending the session) and
+// waits for the answer, serving only the calls sent to this thread meanwhile: whatever
+// the window posted to itself waits until this returns.
+DWORD_PTR SendFromOutside(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    SentCall call{window, msg, wParam, lParam, 0};
+    KernelHandle thread(::CreateThread(nullptr, 0, SendCall, &call, 0, nullptr));
+    HANDLE handle = thread.Get();
+    MSG none{};
+    while (handle && ::MsgWaitForMultipleObjects(1, &handle, FALSE, 20000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+        (void)::PeekMessageA(&none, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE); // serves the sent call
+    return call.answer;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -173,6 +214,56 @@ TEST_F(MainWindowTest, TheSessionsEndSavesBeforeItsRunAndAnUpdatesCloseRequestCl
     trace = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
     EXPECT_EQ(::SendMessageA(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
     EXPECT_TRUE(PathExists(trace)) << "an installer asking programs to close set off the shutdown cleaning";
+}
+
+TEST_F(MainWindowTest, ASecondStartIsAnsweredWhileTheStartUpRunGoesAndItsOwnRunFollowsTheAnswer)
+{
+    m_window.reset();
+    SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page3", 1 << (Option::OnStart - Option::OnLogoff));
+    SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "ShowProgress", 1); // each run reports
+    m_window = std::make_unique<NotingMainWindow>();
+    DWORD_PTR answer = 0;
+    int runsAtTheAnswer = -1;
+    m_window->onFirstPump = [&] {
+        answer = SendFromOutside(Window(), UM_INSTANCE_REQUEST, 0, 0);
+        runsAtTheAnswer = m_window->runs;
+    };
+    m_window->Create(nullptr);
+    PumpFor(100);
+    EXPECT_EQ(answer, 1u);
+    EXPECT_EQ(runsAtTheAnswer, 1) << "the second start's run went inside its call";
+    EXPECT_EQ(m_window->runs, 2) << "the second start's run never came";
+}
+
+// The user's end and the session's, in either order around the closing run: a refused
+// end changes nothing, and what the user asked for stands.
+TEST_F(MainWindowTest, TheUsersEndAndTheSessionsEndStayApartInEitherOrder)
+{
+    struct Case {
+        bool exit;         // Exit, or the close button to the tray
+        bool refusedLater; // the refusal after the closing run, or within it
+        bool ends;
+    };
+    const Case cases[] = {{true, false, true}, {false, true, false}, {false, false, false}};
+    for (const Case& c : cases) {
+        m_window = std::make_unique<NotingMainWindow>();
+        m_window->Create(nullptr);
+        PumpFor(50);
+        m_window->Settings().OptionFlags[Option::OnClose] = 1; // a closing run, which pumps
+        if (c.exit)
+            ::SendMessageA(Window(), WM_COMMAND, ID_EXIT, 0); // posts the close
+        else
+            ::PostMessageA(Window(), WM_CLOSE, 0, 0);
+        // The session's end is asked about while the closing run goes.
+        ::PostMessageA(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        if (!c.refusedLater)
+            ::PostMessageA(Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        PumpFor(100);
+        if (c.refusedLater)
+            ::SendMessageA(Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        PumpFor(50);
+        EXPECT_EQ(m_window->CurrentPage() == -1, c.ends) << c.exit << c.refusedLater;
+    }
 }
 
 TEST_F(MainWindowTest, ARunWhileTheProgressListIsScrolledReplacesTheWindowOnceTheDragHasEnded)
