@@ -3,6 +3,7 @@
 #include "app/MainWindowRegions.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/CookieKeepDialog.h"
+#include "engine/TaskCatalogue.h"
 #include "platform/Gdi.h"
 #include "platform/MessagePump.h"
 #include "settings/SettingsStore.h"
@@ -64,7 +65,7 @@ constexpr wchar_t kSessionEndReason[] = L"Corvale is cleaning before Windows end
 
 CMainWindow::CMainWindow(bool startHidden)
     : CSkinnedDialog(IDD_MAIN, nullptr, IDC_PICTURE, kTitleStripHeight), m_startHidden(startHidden),
-      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), m_pages(*this), m_watcher(m_options),
+      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), m_pages(*this),
       m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated"))
 {
     // The record's own initialisers are the defaults: 10 minutes, 12:00, Ctrl + numeric
@@ -157,7 +158,8 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_AFTER_INIT: OnAfterInit(); return 0;
     case WM_TIMER: OnTimer(wParam); return Default();
     case WM_HOTKEY: StartCleaningRun(); return 1;
-    case CBrowserCloseWatcher::kWindowsRevokedMessage: m_watcher.OnWindowsRevoked(); return 0;
+    case CBrowserCloseWatcher::kWindowsRevokedMessage: OnBrowserWindowsRevoked(); return 0;
+    case CBrowserCloseWatcher::kSubscribeMessage: WatchBrowserWindowsIfAsked(); return 0;
     case WM_QUERYENDSESSION: OnQueryEndSession(lParam); return TRUE;
     case WM_ENDSESSION:
         if (wParam)
@@ -402,7 +404,16 @@ void CMainWindow::OnTimer(UINT_PTR id)
         ::GetLocalTime(&now);
         if (IsDailyRunMinute(m_options.Time, now.wHour, now.wMinute))
             StartCleaningRun();
+    } else if (id == CBrowserCloseWatcher::kRetryTimer) {
+        m_watcher.OnRetryTimer();
     }
+}
+
+// Silent: no progress window, no line, no pumping; read afresh on every close.
+void CMainWindow::OnBrowserWindowsRevoked()
+{
+    if (m_watcher.BrowserWindowClosed() && m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
+        CleanTemporaryInternetFiles();
 }
 
 void CMainWindow::OnQueryEndSession(LPARAM lParam)

@@ -96,6 +96,7 @@ private:
     void SessionGoesOn();
     void WatchBrowserWindowsIfAsked();
     void OnTimer(UINT_PTR id);
+    void OnBrowserWindowsRevoked();
     void OnQueryEndSession(LPARAM lParam);
     void OnTrayNotify(LPARAM mouseMessage);
     void OnContextMenu(int x, int y);

@@ -1,7 +1,5 @@
 #include "triggers/BrowserCloseWatcher.h"
 
-#include "engine/TaskCatalogue.h"
-
 #include <exdisp.h>
 #include <ocidl.h>
 #include <ole2.h>
@@ -17,6 +15,13 @@ namespace {
 
 // DShellWindowsEvents, the event interface of the shell's window collection.
 const IID kShellWindowsEvents = {0xFE4106E0, 0x399A, 0x11D0, {0xA4, 0x8C, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39}};
+// A renewed subscription is tried this many times more, this far apart: the new
+// Explorer announces its taskbar before its window collection may be ready.
+constexpr int kRenewRetries = 3;
+constexpr UINT kRetryDelayMs = 2000;
+// The longest a call into the shell's process may wait for its answer.
+constexpr DWORD kCallLimitMs = 3000;
+constexpr DWORD kCallTickMs = 100;
 
 BOOL CALLBACK CollectBrowserFrame(HWND window, LPARAM frames)
 {
@@ -27,6 +32,63 @@ BOOL CALLBACK CollectBrowserFrame(HWND window, LPARAM frames)
     return TRUE;
 }
 
+// Bounds the calls this thread makes into another process while it lives: COM asks the
+// thread's message filter about each message that arrives while a call waits for its
+// answer, and the filter cancels a call that has waited its limit. A hung Explorer would
+// otherwise hold the program for ever, at its end too, with the instance still its own.
+class CCallTimeLimit final : public IMessageFilter {
+public:
+    CCallTimeLimit() : m_thread(::GetCurrentThreadId())
+    {
+        if (FAILED(::CoRegisterMessageFilter(this, m_previous.GetAddressOf())))
+            return; // not an apartment that filters: its calls are not bounded
+        m_registered = true;
+        // COM's wait wakes only for messages: one comes every tick while a call waits.
+        if (!::CreateTimerQueueTimer(&m_ticker, nullptr, Tick, this, kCallTickMs, kCallTickMs, WT_EXECUTEDEFAULT))
+            m_ticker = nullptr;
+    }
+    ~CCallTimeLimit()
+    {
+        if (m_ticker)
+            (void)::DeleteTimerQueueTimer(nullptr, m_ticker, INVALID_HANDLE_VALUE); // waits for a tick under way
+        ComPtr<IMessageFilter> self;
+        if (m_registered)
+            (void)::CoRegisterMessageFilter(m_previous.Get(), self.GetAddressOf()); // the same apartment takes it back
+    }
+    CCallTimeLimit(const CCallTimeLimit&) = delete;
+    CCallTimeLimit& operator=(const CCallTimeLimit&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = iid == IID_IUnknown || iid == IID_IMessageFilter ? static_cast<IMessageFilter*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // Calls into this thread (the shell's events) are served as without a filter.
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
+    {
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return static_cast<DWORD>(-1); }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD waited, DWORD) override
+    {
+        return waited >= kCallLimitMs ? PENDINGMSG_CANCELCALL : PENDINGMSG_WAITDEFPROCESS;
+    }
+
+private:
+    static VOID CALLBACK Tick(PVOID self, BOOLEAN)
+    {
+        (void)::PostThreadMessageA(static_cast<CCallTimeLimit*>(self)->m_thread, WM_NULL, 0,
+                                   0); // a full queue wakes it
+    }
+
+    DWORD m_thread;
+    bool m_registered = false;
+    ComPtr<IMessageFilter> m_previous;
+    HANDLE m_ticker = nullptr;
+};
+
 } // namespace
 
 void CBrowserCloseWatcher::AttachShellWindows()
@@ -34,32 +96,56 @@ void CBrowserCloseWatcher::AttachShellWindows()
     // Tried once: a failure would only cost the same call into the shell again.
     if (m_attachTried)
         return;
+    // COM makes no call out of a call sent by another program: the subscription follows
+    // once that call has returned.
+    if (::InSendMessage()) {
+        (void)::PostMessageA(m_window, kSubscribeMessage, 0, 0); // a window gone needs no watcher
+        return;
+    }
     m_attachTried = true;
     NoteBrowserFrames();
-    // The apartment stays for the life of the process, so this is never paired.
-    if (FAILED(::CoInitialize(nullptr)))
-        return;
+    if (Subscribe()) {
+        m_retriesLeft = 0;
+    } else if (m_retriesLeft > 0) {
+        --m_retriesLeft;
+        (void)::SetTimer(m_window, kRetryTimer, kRetryDelayMs,
+                         nullptr); // without it, no watcher until the next restart
+    }
+}
+
+bool CBrowserCloseWatcher::Subscribe()
+{
+    // The thread's apartment, entered once and left when the watcher goes.
+    if (!m_inApartment && FAILED(::CoInitialize(nullptr)))
+        return false;
+    m_inApartment = true;
+    const CCallTimeLimit limit;
     ComPtr<IUnknown> collection;
     if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
                                   reinterpret_cast<void**>(collection.GetAddressOf()))))
-        return;
+        return false;
     ComPtr<IConnectionPointContainer> container;
     if (FAILED(::OleRun(collection.Get())) || FAILED(collection.As(&container)))
-        return;
+        return false;
     ComPtr<IConnectionPoint> point;
     if (FAILED(container->FindConnectionPoint(kShellWindowsEvents, point.GetAddressOf())))
-        return;
-    if (SUCCEEDED(point->Advise(static_cast<IDispatch*>(this), &m_adviseCookie)))
-        m_connection = std::move(point);
+        return false;
+    if (FAILED(point->Advise(static_cast<IDispatch*>(this), &m_adviseCookie)))
+        return false;
+    m_connection = std::move(point);
+    return true;
 }
 
 void CBrowserCloseWatcher::DetachShellWindows()
 {
     m_attachTried = false;
+    m_retriesLeft = 0;
+    (void)::KillTimer(m_window, kRetryTimer); // none was set, or the window went with it
     if (!m_connection)
         return;
-    (void)m_connection->Unadvise(m_adviseCookie); // a shell that restarted forgot us already
+    const CCallTimeLimit limit;
+    (void)m_connection->Unadvise(m_adviseCookie); // a shell that restarted forgot us already, a hung one cannot tell
     m_connection.Reset();
 }
 
@@ -68,6 +154,14 @@ void CBrowserCloseWatcher::RenewSubscription()
     if (!m_attachTried)
         return;
     DetachShellWindows();
+    m_retriesLeft = kRenewRetries;
+    AttachShellWindows();
+}
+
+void CBrowserCloseWatcher::OnRetryTimer()
+{
+    (void)::KillTimer(m_window, kRetryTimer); // one try per tick
+    m_attachTried = false;
     AttachShellWindows();
 }
 
@@ -78,6 +172,8 @@ CBrowserCloseWatcher::~CBrowserCloseWatcher()
     // shell's process are refused from now on, never delivered.
     DetachShellWindows();
     (void)::CoDisconnectObject(static_cast<IDispatch*>(this), 0); // nothing to cut unless marshalled
+    if (m_inApartment)
+        ::CoUninitialize();
 }
 
 // Every frame open now is known from now on, shown or not: the browser may register its
@@ -96,7 +192,7 @@ void CBrowserCloseWatcher::NoteBrowserFrames()
     }
 }
 
-void CBrowserCloseWatcher::OnWindowsRevoked()
+bool CBrowserCloseWatcher::BrowserWindowClosed()
 {
     m_revokePending = false;
     // A window is hidden before it is destroyed, and the shell may report the close
@@ -116,8 +212,7 @@ void CBrowserCloseWatcher::OnWindowsRevoked()
         }
     }
     NoteBrowserFrames();
-    if (browserClosed && m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
-        CleanTemporaryInternetFiles();
+    return browserClosed;
 }
 
 HRESULT CBrowserCloseWatcher::QueryInterface(REFIID iid, void** object)
@@ -168,8 +263,8 @@ HRESULT CBrowserCloseWatcher::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARA
     }
     if (member != kWindowRevoked)
         return DISP_E_MEMBERNOTFOUND;
-    // The sweep would hold up the shell's call, and every window the shell closes with
-    // it: it runs after the call, once for every burst of closes.
+    // Whatever the close sets off would hold up the shell's call, and every window the
+    // shell closes with it: the window hears of it after the call, once for every burst.
     if (!m_revokePending && m_window && ::PostMessageA(m_window, kWindowsRevokedMessage, 0, 0))
         m_revokePending = true;
     return S_OK;

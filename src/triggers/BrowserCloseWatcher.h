@@ -2,11 +2,11 @@
 // CBrowserCloseWatcher: the main window's automation interface, through which the shell's
 // window collection reports windows opening (DISPID 200, "WindowRegistered") and closing
 // (DISPID 201, "WindowRevoked"). The collection lists File Explorer's folder windows as
-// well as the browser's: only a browser window's close cleans the temporary Internet
-// files, when the option for it is on, and never inside the shell's call. The object
-// lives inside the main window; its reference count does not govern its life.
-
-#include "settings/CleaningOptions.h"
+// well as the browser's: the watcher tells its window when a browser window closed, after
+// the shell's call, and the window decides what to clean. Every call it makes into the
+// shell's process is made outside any call sent by another program and is bounded in
+// time. The object lives inside the main window; its reference count does not govern its
+// life.
 
 #include <windows.h>
 
@@ -22,15 +22,20 @@ class CBrowserCloseWatcher : public IDispatch {
 public:
     static constexpr DISPID kWindowRegistered = 200;
     static constexpr DISPID kWindowRevoked = 201;
-    // Posted to the window given to SetWindow when windows left the collection; the
-    // window answers it with OnWindowsRevoked.
+    // Posted to the window given to SetWindow. Windows left the collection: the window
+    // asks BrowserWindowClosed. A subscription asked for inside a call sent by another
+    // program is due: the window asks for it again.
     static constexpr UINT kWindowsRevokedMessage = WM_APP + 1;
+    static constexpr UINT kSubscribeMessage = WM_APP + 2;
+    // The window's timer that tries a renewed subscription again; the window hands it on
+    // to OnRetryTimer.
+    static constexpr UINT_PTR kRetryTimer = 3;
     // The browser's frame window; folder windows have classes of their own.
     static constexpr char kBrowserFrameClass[] = "IEFrame";
 
-    // Reads the option afresh on every close.
-    explicit CBrowserCloseWatcher(const CleaningOptions& options) : m_options(options) {}
-    // Ends the subscription and refuses the calls still on their way.
+    CBrowserCloseWatcher() = default;
+    // Ends the subscription, refuses the calls still on their way and leaves the
+    // apartment it entered.
     virtual ~CBrowserCloseWatcher();
     CBrowserCloseWatcher(const CBrowserCloseWatcher&) = delete;
     CBrowserCloseWatcher& operator=(const CBrowserCloseWatcher&) = delete;
@@ -38,15 +43,18 @@ public:
     void SetWindow(HWND window) { m_window = window; }
 
     // Subscribes to the shell's window collection; tried once, later calls do nothing
-    // until the subscription is renewed. Every failure is silent and leaves the program
-    // without a watcher (Wine offers no connection point).
+    // until the subscription is renewed. Inside a call sent by another program, where COM
+    // makes no call out, it posts kSubscribeMessage instead. Every failure is silent and
+    // leaves the program without a watcher (Wine offers no connection point).
     void AttachShellWindows();
     // Explorer restarted, and its collection with it: a watcher that was attached, or
-    // tried to be, subscribes to the new one.
+    // tried to be, subscribes to the new one, and tries again a few times while the new
+    // collection is not ready.
     void RenewSubscription();
-    // Sweeps once when a browser window closed since the last call, however many
-    // windows left the collection meanwhile.
-    void OnWindowsRevoked();
+    void OnRetryTimer();
+    // Whether a browser window closed since the last call, however many windows left
+    // the collection meanwhile.
+    bool BrowserWindowClosed();
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -67,12 +75,14 @@ private:
         bool counted;
     };
 
+    bool Subscribe();
     void DetachShellWindows();
     void NoteBrowserFrames();
 
-    const CleaningOptions& m_options;
     HWND m_window = nullptr;
     bool m_attachTried = false;
+    bool m_inApartment = false;
+    int m_retriesLeft = 0;
     Microsoft::WRL::ComPtr<IConnectionPoint> m_connection;
     DWORD m_adviseCookie = 0;
     std::vector<BrowserFrame> m_frames;

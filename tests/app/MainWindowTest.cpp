@@ -13,11 +13,14 @@
 
 #include <exdisp.h>
 #include <ocidl.h>
+#include <olectl.h>
+#include <wininet.h>
 
 #include "dialogs/DialogTesting.h"
 #include "settings/SettingsStore.h"
 #include "support/EngineUserState.h"
 #include "support/FreedMemory.h"
+#include "support/ShellWindows.h"
 
 namespace corvale {
 namespace {
@@ -285,8 +288,6 @@ TEST_F(MainWindowTest, ARunWhileTheProgressListIsScrolledReplacesTheWindowOnceTh
     EXPECT_EQ(test::Box(0, 0, CountGdiObjects(), CountThreadWindows()), objects);
 }
 
-// Watching browser windows starts a COM apartment and a call into the shell's process:
-// not before the option for it is on, and then at once.
 bool InSingleThreadedApartment()
 {
     const HRESULT joined = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED); // fails in one
@@ -295,19 +296,28 @@ bool InSingleThreadedApartment()
     return joined == RPC_E_CHANGED_MODE;
 }
 
-TEST_F(MainWindowTest, TheBrowserWindowWatcherStartsOnlyWithItsOption)
-{
-    EXPECT_FALSE(InSingleThreadedApartment()) << "an apartment before it was needed";
-    ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0); // "Clean Internet Temp Files when IE closes"
-    m_window->ShowPage(1);
-    EXPECT_TRUE(InSingleThreadedApartment());
-}
-
-// The shell's window collection as far as the watcher uses it, made in this process in
-// place of Wine's, which offers no connection point: it keeps the subscriptions' cookies.
+// The shell's window collection as far as the watcher uses it, registered in this
+// thread's apartment while it lives in place of Wine's, which offers no connection point:
+// it counts the collections made and keeps the subscriptions' cookies. The window goes
+// before it does.
 class StandInShellWindows : public IClassFactory, public IConnectionPointContainer, public IConnectionPoint {
 public:
+    int made = 0;
+    int refusals = 0; // subscriptions to refuse first, as a new Explorer's that is not ready
     std::vector<DWORD> advised, unadvised;
+
+    StandInShellWindows()
+    {
+        EXPECT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); // the program's apartment
+        EXPECT_EQ(::CoRegisterClassObject(CLSID_ShellWindows, static_cast<IClassFactory*>(this), CLSCTX_INPROC_SERVER,
+                                          REGCLS_MULTIPLEUSE, &m_registration),
+                  S_OK);
+    }
+    ~StandInShellWindows()
+    {
+        ::CoRevokeClassObject(m_registration);
+        ::CoUninitialize();
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
@@ -322,6 +332,7 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** object) override
     {
+        ++made;
         return QueryInterface(iid, object);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
@@ -335,6 +346,12 @@ public:
     HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown*, DWORD* cookie) override
     {
+        // COM refuses such a call out of a call sent by another process.
+        EXPECT_FALSE(::InSendMessage()) << "subscribed inside a call sent by another program";
+        if (refusals > 0) {
+            --refusals;
+            return CONNECT_E_CANNOTCONNECT;
+        }
         advised.push_back(*cookie = 100 + static_cast<DWORD>(advised.size()));
         return S_OK;
     }
@@ -344,26 +361,81 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+private:
+    DWORD m_registration = 0;
 };
 
+using Cookies = std::vector<DWORD>;
+
+// Watching browser windows is a call into the shell's process: not before the option for
+// it is on, and then at once. The program's thread has its apartment for life; the
+// watcher leaves the reference it took on it when it goes.
+TEST_F(MainWindowTest, TheBrowserWindowWatcherAsksTheShellOnlyWithItsOptionAndLeavesNoApartmentBehind)
+{
+    {
+        StandInShellWindows collection;
+        m_window->ShowPage(0);
+        EXPECT_EQ(collection.made, 0) << "the shell asked before the option was on";
+        ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0); // "Clean Internet Temp Files when IE closes"
+        m_window->ShowPage(1);
+        EXPECT_EQ(collection.advised, Cookies{100});
+        m_window.reset();
+    }
+    EXPECT_FALSE(InSingleThreadedApartment()) << "the watcher kept the apartment it entered";
+}
+
+// A new Explorer that is not ready for a subscription when it announces its taskbar is
+// asked again, on a timer.
 TEST_F(MainWindowTest, TheWatcherSubscribesAgainWhenExplorerRestartsAndEndsItsSubscriptionWhenItGoes)
 {
-    using Cookies = std::vector<DWORD>;
-    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
     StandInShellWindows collection;
-    DWORD registration = 0;
-    ASSERT_EQ(::CoRegisterClassObject(CLSID_ShellWindows, static_cast<IClassFactory*>(&collection),
-                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
-              S_OK);
     ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
     m_window->ShowPage(1);
     EXPECT_EQ(collection.advised, Cookies{100});
+    collection.refusals = 1;
     ::SendMessageA(Window(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_EQ(collection.unadvised, Cookies{100});
-    EXPECT_EQ(collection.advised, (Cookies{100, 101}));
+    PumpFor(2500);
+    EXPECT_EQ(collection.advised, (Cookies{100, 101})) << "no second try";
     m_window.reset();
     EXPECT_EQ(collection.unadvised, (Cookies{100, 101}));
-    ::CoRevokeClassObject(registration);
+}
+
+TEST_F(MainWindowTest, ARefusedSessionEndSubscribesTheWatcherAfterWindowsCallNotInsideIt)
+{
+    StandInShellWindows collection;
+    ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(SendFromOutside(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), static_cast<DWORD_PTR>(TRUE));
+    EXPECT_EQ(collection.made, 0) << "a program on its way out began to watch";
+    SendFromOutside(Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    PumpFor(50);
+    EXPECT_EQ(collection.advised, Cookies{100});
+    m_window.reset(); // its subscription ends while the collection is there
+}
+
+// Silent: no progress window, no line; the option is read at each close.
+TEST_F(MainWindowTest, AClosingBrowserWindowCleansTheCacheButNotCookiesOnlyWhenTheOptionIsOn)
+{
+    const std::string page = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
+    m_state.Root().File("Cookies\\A@B[1].txt");
+    ASSERT_TRUE(AddCacheEntry("http://www.example.test/", NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("Cookie:A@B.C/", COOKIE_CACHE_ENTRY));
+    for (int option : {0, 1}) {
+        m_window->Settings().OptionFlags[Option::IeTempFilesOnClose] = option;
+        ShellWindow browser(CBrowserCloseWatcher::kBrowserFrameClass);
+        FireShellWindowsEvent(m_window->AutomationInterface(), CBrowserCloseWatcher::kWindowRegistered);
+        browser.Close();
+        FireShellWindowsEvent(m_window->AutomationInterface(), CBrowserCloseWatcher::kWindowRevoked);
+        EXPECT_TRUE(PathExists(page)) << "cleaned inside the shell's call";
+        PumpFor(50);
+        EXPECT_EQ(PathExists(page), option == 0) << option;
+    }
+    EXPECT_EQ(ListTree(m_state.Cache()), Names{});
+    EXPECT_EQ(CacheUrls(false), Names{});
+    EXPECT_EQ(CacheUrls(true), Names{"Cookie:A@B.C/"});
+    EXPECT_TRUE(m_state.Root().Exists("Cookies\\A@B[1].txt"));
+    EXPECT_EQ(m_window->ProgressWindow(), nullptr);
 }
 
 HWND g_keepListDialog = nullptr;
