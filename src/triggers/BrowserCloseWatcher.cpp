@@ -1,5 +1,7 @@
 #include "triggers/BrowserCloseWatcher.h"
 
+#include "platform/Handle.h"
+
 #include <exdisp.h>
 #include <ocidl.h>
 #include <ole2.h>
@@ -19,9 +21,8 @@ const IID kShellWindowsEvents = {0xFE4106E0, 0x399A, 0x11D0, {0xA4, 0x8C, 0x00, 
 // Explorer announces its taskbar before its window collection may be ready.
 constexpr int kRenewRetries = 3;
 constexpr UINT kRetryDelayMs = 2000;
-// The longest a call into the shell's process may wait for its answer.
-constexpr DWORD kCallLimitMs = 3000;
-constexpr DWORD kCallTickMs = 100;
+// The longest the end of a subscription waits for the shell's answer.
+constexpr DWORD kUnadviseLimitMs = 3000;
 
 BOOL CALLBACK CollectBrowserFrame(HWND window, LPARAM frames)
 {
@@ -32,62 +33,32 @@ BOOL CALLBACK CollectBrowserFrame(HWND window, LPARAM frames)
     return TRUE;
 }
 
-// Bounds the calls this thread makes into another process while it lives: COM asks the
-// thread's message filter about each message that arrives while a call waits for its
-// answer, and the filter cancels a call that has waited its limit. A hung Explorer would
-// otherwise hold the program for ever, at its end too, with the instance still its own.
-class CCallTimeLimit final : public IMessageFilter {
-public:
-    CCallTimeLimit() : m_thread(::GetCurrentThreadId())
-    {
-        if (FAILED(::CoRegisterMessageFilter(this, m_previous.GetAddressOf())))
-            return; // not an apartment that filters: its calls are not bounded
-        m_registered = true;
-        // COM's wait wakes only for messages: one comes every tick while a call waits.
-        if (!::CreateTimerQueueTimer(&m_ticker, nullptr, Tick, this, kCallTickMs, kCallTickMs, WT_EXECUTEDEFAULT))
-            m_ticker = nullptr;
-    }
-    ~CCallTimeLimit()
-    {
-        if (m_ticker)
-            (void)::DeleteTimerQueueTimer(nullptr, m_ticker, INVALID_HANDLE_VALUE); // waits for a tick under way
-        ComPtr<IMessageFilter> self;
-        if (m_registered)
-            (void)::CoRegisterMessageFilter(m_previous.Get(), self.GetAddressOf()); // the same apartment takes it back
-    }
-    CCallTimeLimit(const CCallTimeLimit&) = delete;
-    CCallTimeLimit& operator=(const CCallTimeLimit&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        *object = iid == IID_IUnknown || iid == IID_IMessageFilter ? static_cast<IMessageFilter*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    // Calls into this thread (the shell's events) are served as without a filter.
-    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
-    {
-        return SERVERCALL_ISHANDLED;
-    }
-    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return static_cast<DWORD>(-1); }
-    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD waited, DWORD) override
-    {
-        return waited >= kCallLimitMs ? PENDINGMSG_CANCELCALL : PENDINGMSG_WAITDEFPROCESS;
-    }
-
-private:
-    static VOID CALLBACK Tick(PVOID self, BOOLEAN)
-    {
-        (void)::PostThreadMessageA(static_cast<CCallTimeLimit*>(self)->m_thread, WM_NULL, 0,
-                                   0); // a full queue wakes it
-    }
-
-    DWORD m_thread;
-    bool m_registered = false;
-    ComPtr<IMessageFilter> m_previous;
-    HANDLE m_ticker = nullptr;
+// An Unadvise made by a thread of its own, which owns what it is handed: the caller waits
+// for it only so long. A hung Explorer would otherwise hold the program for ever, at its
+// end too, with the instance still its own.
+struct UnadviseCall {
+    IStream* connection; // the connection point, marshalled for the thread
+    DWORD cookie;
 };
+
+DWORD WINAPI UnadviseElsewhere(void* param)
+{
+    auto* call = static_cast<UnadviseCall*>(param);
+    ComPtr<IConnectionPoint> point;
+    const HRESULT apartment = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // The stream goes either way; without an apartment the subscription ends with the program.
+    if (SUCCEEDED(apartment) &&
+        SUCCEEDED(::CoGetInterfaceAndReleaseStream(call->connection, IID_IConnectionPoint,
+                                                   reinterpret_cast<void**>(point.GetAddressOf()))))
+        (void)point->Unadvise(call->cookie); // a shell that restarted forgot us already
+    else if (FAILED(apartment))
+        call->connection->Release();
+    point.Reset();
+    if (SUCCEEDED(apartment))
+        ::CoUninitialize();
+    delete call;
+    return 0;
+}
 
 } // namespace
 
@@ -104,7 +75,8 @@ void CBrowserCloseWatcher::AttachShellWindows()
     }
     m_attachTried = true;
     NoteBrowserFrames();
-    if (Subscribe()) {
+    const Subscription subscription = Subscribe();
+    if (subscription != Subscription::NotReady) {
         m_retriesLeft = 0;
     } else if (m_retriesLeft > 0) {
         --m_retriesLeft;
@@ -113,28 +85,28 @@ void CBrowserCloseWatcher::AttachShellWindows()
     }
 }
 
-bool CBrowserCloseWatcher::Subscribe()
+CBrowserCloseWatcher::Subscription CBrowserCloseWatcher::Subscribe()
 {
     // The thread's apartment, entered once and left when the watcher goes.
     if (!m_inApartment && FAILED(::CoInitialize(nullptr)))
-        return false;
+        return Subscription::Impossible;
     m_inApartment = true;
-    const CCallTimeLimit limit;
     ComPtr<IUnknown> collection;
     if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
                                   reinterpret_cast<void**>(collection.GetAddressOf()))))
-        return false;
+        return Subscription::NotReady;
+    // A collection without events (Wine's) will not have them later either.
     ComPtr<IConnectionPointContainer> container;
     if (FAILED(::OleRun(collection.Get())) || FAILED(collection.As(&container)))
-        return false;
+        return Subscription::Impossible;
     ComPtr<IConnectionPoint> point;
     if (FAILED(container->FindConnectionPoint(kShellWindowsEvents, point.GetAddressOf())))
-        return false;
+        return Subscription::Impossible;
     if (FAILED(point->Advise(static_cast<IDispatch*>(this), &m_adviseCookie)))
-        return false;
+        return Subscription::NotReady;
     m_connection = std::move(point);
-    return true;
+    return Subscription::Made;
 }
 
 void CBrowserCloseWatcher::DetachShellWindows()
@@ -144,8 +116,21 @@ void CBrowserCloseWatcher::DetachShellWindows()
     (void)::KillTimer(m_window, kRetryTimer); // none was set, or the window went with it
     if (!m_connection)
         return;
-    const CCallTimeLimit limit;
-    (void)m_connection->Unadvise(m_adviseCookie); // a shell that restarted forgot us already, a hung one cannot tell
+    auto* call = new UnadviseCall{nullptr, m_adviseCookie};
+    KernelHandle thread;
+    if (SUCCEEDED(::CoMarshalInterThreadInterfaceInStream(IID_IConnectionPoint, m_connection.Get(), &call->connection)))
+        thread.Reset(::CreateThread(nullptr, 0, UnadviseElsewhere, call, 0, nullptr));
+    if (thread) {
+        // Meanwhile this apartment serves the calls the Unadvise brings back (the shell
+        // lets go of the sink); a thread still waiting after the limit is left to it.
+        HANDLE handle = thread.Get();
+        DWORD index = 0;
+        (void)::CoWaitForMultipleHandles(0, kUnadviseLimitMs, 1, &handle, &index);
+    } else {
+        if (call->connection)
+            call->connection->Release(); // a stream never read: the subscription dies with the program
+        delete call;
+    }
     m_connection.Reset();
 }
 

@@ -3,10 +3,9 @@
 // window collection reports windows opening (DISPID 200, "WindowRegistered") and closing
 // (DISPID 201, "WindowRevoked"). The collection lists File Explorer's folder windows as
 // well as the browser's: the watcher tells its window when a browser window closed, after
-// the shell's call, and the window decides what to clean. Every call it makes into the
-// shell's process is made outside any call sent by another program and is bounded in
-// time. The object lives inside the main window; its reference count does not govern its
-// life.
+// the shell's call, and the window decides what to clean. It subscribes outside any call
+// sent by another program, and waits for the end of its subscription only a few seconds.
+// The object lives inside the main window; its reference count does not govern its life.
 
 #include <windows.h>
 
@@ -75,7 +74,8 @@ private:
         bool counted;
     };
 
-    bool Subscribe();
+    enum class Subscription { Made, NotReady, Impossible };
+    Subscription Subscribe();
     void DetachShellWindows();
     void NoteBrowserFrames();
 

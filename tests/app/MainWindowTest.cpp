@@ -324,6 +324,8 @@ public:
         *object = nullptr;
         if (iid == IID_IConnectionPointContainer)
             *object = static_cast<IConnectionPointContainer*>(this);
+        else if (iid == IID_IConnectionPoint)
+            *object = static_cast<IConnectionPoint*>(this);
         else if (iid == IID_IUnknown || iid == IID_IClassFactory)
             *object = static_cast<IClassFactory*>(this);
         return *object ? S_OK : E_NOINTERFACE;
