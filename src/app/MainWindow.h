@@ -67,7 +67,7 @@ public:
     CAnimatedPicture& PagePicture() override { return Picture(); }
     CleaningOptions& OptionsRecord() override { return m_options; }
     HFONT ControlFont() const override { return static_cast<HFONT>(m_controlFont.Get()); }
-    CScheduleTriggers& ScheduleTriggers() override { return m_schedule; }
+    void ScheduleCommitted(const CleaningOptions& before) override { m_schedule.Rearm(before, m_options); }
 
     bool PreTranslateMessage(MSG* msg) override;
 
