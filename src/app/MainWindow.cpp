@@ -59,6 +59,10 @@ template <typename Function> Function User32Function(const char* name)
 }
 const auto g_blockReasonCreate = User32Function<BOOL(WINAPI*)(HWND, LPCWSTR)>("ShutdownBlockReasonCreate");
 const auto g_blockReasonDestroy = User32Function<BOOL(WINAPI*)(HWND)>("ShutdownBlockReasonDestroy");
+// Likewise the call that lets a message from a process of a lower level through to a
+// program that runs elevated (Windows 7 on).
+const auto g_allowMessage = User32Function<BOOL(WINAPI*)(HWND, UINT, DWORD, void*)>("ChangeWindowMessageFilterEx");
+constexpr DWORD kAllowMessage = 1; // MSGFLT_ALLOW
 constexpr wchar_t kSessionEndReason[] = L"Corvale is cleaning before Windows ends the session.";
 
 } // namespace
@@ -106,6 +110,12 @@ BOOL CMainWindow::OnInitDialog()
     // The visible template shows the window when this returns; a start into the tray
     // hides it again once the start-up triggers have run.
     ShowWindow(SW_HIDE);
+    // Run elevated, the program would hear neither a later start nor the restarted
+    // Explorer, both at the user's level: exactly these two messages pass.
+    for (UINT message : {UM_INSTANCE_REQUEST, m_taskbarCreated}) {
+        if (g_allowMessage && message != 0)
+            (void)g_allowMessage(m_hWnd, message, kAllowMessage, nullptr); // not elevated: nothing to let through
+    }
     // Last: from now on a later start hands its request here.
     ::SetPropA(m_hWnd, kMainWindowMark, m_hWnd);
     return TRUE;
@@ -431,7 +441,9 @@ void CMainWindow::OnQueryEndSession(LPARAM lParam)
     if (m_options.OptionFlags[logOff ? Option::OnLogoff : Option::OnShutdown] != 1)
         return;
     // Without a reason Windows ends a program that keeps it waiting after a few seconds.
-    const bool blocking = g_blockReasonCreate && g_blockReasonDestroy && g_blockReasonCreate(m_hWnd, kSessionEndReason);
+    // A critical end waits for no one and shows no reason: none is given.
+    const bool blocking = !(reason & ENDSESSION_CRITICAL) && g_blockReasonCreate && g_blockReasonDestroy &&
+                          g_blockReasonCreate(m_hWnd, kSessionEndReason);
     StartCleaningRun();
     if (blocking)
         (void)g_blockReasonDestroy(m_hWnd); // a reason not withdrawn goes with the window
