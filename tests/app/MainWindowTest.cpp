@@ -303,7 +303,8 @@ bool InSingleThreadedApartment()
 class StandInShellWindows : public IClassFactory, public IConnectionPointContainer, public IConnectionPoint {
 public:
     int made = 0;
-    int refusals = 0; // subscriptions to refuse first, as a new Explorer's that is not ready
+    int refusals = 0;      // subscriptions to refuse first, as a new Explorer's that is not ready
+    HANDLE hung = nullptr; // an Unadvise waits for it, as in a hung Explorer
     std::vector<DWORD> advised, unadvised;
 
     StandInShellWindows()
@@ -359,6 +360,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override
     {
+        if (hung)
+            ::WaitForSingleObject(hung, INFINITE);
         unadvised.push_back(cookie);
         return S_OK;
     }
@@ -414,6 +417,66 @@ TEST_F(MainWindowTest, ARefusedSessionEndSubscribesTheWatcherAfterWindowsCallNot
     PumpFor(50);
     EXPECT_EQ(collection.advised, Cookies{100});
     m_window.reset(); // its subscription ends while the collection is there
+}
+
+// The collection in an apartment of its own, as Explorer's in its process: the program
+// reaches it through COM's channel.
+struct ShellElsewhere {
+    StandInShellWindows* collection = nullptr;
+    IStream* factory = nullptr;
+    KernelHandle ready{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+DWORD WINAPI ServeShellElsewhere(void* param)
+{
+    auto* shell = static_cast<ShellElsewhere*>(param);
+    StandInShellWindows collection;
+    shell->collection = &collection;
+    (void)::CoMarshalInterThreadInterfaceInStream(IID_IClassFactory, static_cast<IClassFactory*>(&collection),
+                                                  &shell->factory); // the test fails on a null stream
+    ::SetEvent(shell->ready.Get());
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageA(&msg);
+    return 0;
+}
+
+DWORD WINAPI LetGoLater(void* event)
+{
+    ::Sleep(20000);
+    ::SetEvent(event);
+    return 0;
+}
+
+TEST_F(MainWindowTest, AHungExplorerHoldsTheEndOfTheWatchersSubscriptionOnlyForAWhile)
+{
+    ShellElsewhere shell;
+    DWORD serving = 0;
+    KernelHandle thread(::CreateThread(nullptr, 0, ServeShellElsewhere, &shell, 0, &serving));
+    ASSERT_EQ(::WaitForSingleObject(shell.ready.Get(), 10000), WAIT_OBJECT_0);
+    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(::CoGetInterfaceAndReleaseStream(shell.factory, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    DWORD registration = 0;
+    ASSERT_EQ(
+        ::CoRegisterClassObject(CLSID_ShellWindows, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
+        S_OK);
+    ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
+    m_window->ShowPage(1);
+    EXPECT_EQ(shell.collection->advised, Cookies{100});
+    KernelHandle hung(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    shell.collection->hung = hung.Get();
+    KernelHandle patience(::CreateThread(nullptr, 0, LetGoLater, hung.Get(), 0, nullptr));
+    m_window.reset();
+    const bool stillHung = ::WaitForSingleObject(hung.Get(), 0) == WAIT_TIMEOUT;
+    ::SetEvent(hung.Get());
+    EXPECT_TRUE(stillHung) << "the program's end waited for the hung Explorer";
+    ::CoRevokeClassObject(registration);
+    factory->Release();
+    ::PostThreadMessageA(serving, WM_QUIT, 0, 0);
+    ::WaitForSingleObject(thread.Get(), 10000);
+    ::CoUninitialize();
 }
 
 // Silent: no progress window, no line; the option is read at each close.

@@ -6,14 +6,10 @@
 
 #include <windows.h>
 
-#include <exdisp.h>
-#include <ocidl.h>
-
 #include <memory>
 #include <utility>
 
 #include "controls/TestWindows.h"
-#include "platform/Handle.h"
 #include "support/ShellWindows.h"
 #include "triggers/BrowserCloseWatcher.h"
 
@@ -175,120 +171,6 @@ TEST(BrowserCloseWatcherLife, AnEventAfterTheWatcherWentIsRefusedNotDelivered)
         << "delivered to a watcher that is gone: " << std::hex << refused;
     ::CloseHandle(side.fire);
     ::CloseHandle(side.fired);
-}
-
-// The shell's collection in a process of its own, as Explorer's: served by another
-// apartment's thread and reached through COM's channel. Its Unadvise hangs until let go.
-class HungShell : public IConnectionPointContainer, public IConnectionPoint {
-public:
-    KernelHandle release{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IConnectionPointContainer)
-            *object = static_cast<IConnectionPointContainer*>(this);
-        else if (iid == IID_IConnectionPoint)
-            *object = static_cast<IConnectionPoint*>(this);
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID, IConnectionPoint** point) override
-    {
-        *point = this;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown*, DWORD* cookie) override
-    {
-        *cookie = 1;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD) override
-    {
-        ::WaitForSingleObject(release.Get(), INFINITE);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
-};
-
-struct HungShellSide {
-    HungShell shell;
-    IStream* stream = nullptr;
-    KernelHandle ready{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-};
-
-DWORD WINAPI ServeHungShell(void* param)
-{
-    auto* side = static_cast<HungShellSide*>(param);
-    (void)::CoInitialize(nullptr);
-    (void)::CoMarshalInterThreadInterfaceInStream(IID_IUnknown, static_cast<IConnectionPointContainer*>(&side->shell),
-                                                  &side->stream);
-    ::SetEvent(side->ready.Get());
-    MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
-        ::DispatchMessageA(&msg);
-    ::CoUninitialize();
-    return 0;
-}
-
-// Hands out the shell's collection, as COM does for CLSID_ShellWindows.
-struct ShellFactory : IClassFactory {
-    IUnknown* collection = nullptr;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        *object = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** object) override
-    {
-        return collection->QueryInterface(iid, object);
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
-DWORD WINAPI LetGoLater(void* release)
-{
-    ::Sleep(20000);
-    ::SetEvent(release);
-    return 0;
-}
-
-TEST(BrowserCloseWatcherLife, AHungShellHoldsTheWatchersEndOnlyForAWhile)
-{
-    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
-    HungShellSide side;
-    DWORD shellThread = 0;
-    KernelHandle shell(::CreateThread(nullptr, 0, ServeHungShell, &side, 0, &shellThread));
-    ASSERT_EQ(::WaitForSingleObject(side.ready.Get(), 10000), WAIT_OBJECT_0);
-    ShellFactory factory;
-    ASSERT_EQ(
-        ::CoGetInterfaceAndReleaseStream(side.stream, IID_IUnknown, reinterpret_cast<void**>(&factory.collection)),
-        S_OK);
-    DWORD registration = 0;
-    ASSERT_EQ(
-        ::CoRegisterClassObject(CLSID_ShellWindows, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
-        S_OK);
-    HostWindow host;
-    host.Create(RECT{0, 0, 1, 1});
-    auto watcher = std::make_unique<CBrowserCloseWatcher>();
-    watcher->SetWindow(host);
-    watcher->AttachShellWindows();
-    KernelHandle patience(::CreateThread(nullptr, 0, LetGoLater, side.shell.release.Get(), 0, nullptr));
-    watcher.reset(); // its Unadvise finds the shell hung
-    const bool stillHung = ::WaitForSingleObject(side.shell.release.Get(), 0) == WAIT_TIMEOUT;
-    ::SetEvent(side.shell.release.Get());
-    EXPECT_TRUE(stillHung) << "the watcher's end waited for the hung shell";
-    ::CoRevokeClassObject(registration);
-    factory.collection->Release();
-    ::PostThreadMessageA(shellThread, WM_QUIT, 0, 0);
-    ::WaitForSingleObject(shell.Get(), 10000);
-    ::CoUninitialize();
 }
 
 } // namespace
