@@ -169,7 +169,6 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_TIMER: OnTimer(wParam); return Default();
     case WM_HOTKEY: StartCleaningRun(); return 1;
     case CBrowserCloseWatcher::kWindowsRevokedMessage: OnBrowserWindowsRevoked(); return 0;
-    case CBrowserCloseWatcher::kSubscribeMessage: WatchBrowserWindowsIfAsked(); return 0;
     case WM_QUERYENDSESSION: OnQueryEndSession(lParam); return TRUE;
     case WM_ENDSESSION:
         if (wParam)
@@ -368,7 +367,7 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
     // The start's cleaning runs once the start has its answer: it waits for nothing, and
     // the run is not made inside a call from another process.
     if (m_options.OptionFlags[Option::OnStart] == 1)
-        PostMessage(UM_SECOND_START_RUN);
+        (void)PostMessage(UM_SECOND_START_RUN); // a queue full to the brim loses this one cleaning
     return 1;
 }
 
@@ -414,6 +413,9 @@ void CMainWindow::OnTimer(UINT_PTR id)
         ::GetLocalTime(&now);
         if (IsDailyRunMinute(m_options.Time, now.wHour, now.wMinute))
             StartCleaningRun();
+    } else if (id == CBrowserCloseWatcher::kSubscribeTimer) {
+        (void)::KillTimer(m_hWnd, id); // one try per asking
+        WatchBrowserWindowsIfAsked();
     } else if (id == CBrowserCloseWatcher::kRetryTimer) {
         m_watcher.OnRetryTimer();
     }

@@ -21,6 +21,7 @@ const IID kShellWindowsEvents = {0xFE4106E0, 0x399A, 0x11D0, {0xA4, 0x8C, 0x00, 
 // Explorer announces its taskbar before its window collection may be ready.
 constexpr int kRenewRetries = 3;
 constexpr UINT kRetryDelayMs = 2000;
+constexpr UINT kSubscribeDelayMs = 10;
 // The longest the end of a subscription waits for the shell's answer.
 constexpr DWORD kUnadviseLimitMs = 3000;
 
@@ -68,9 +69,10 @@ void CBrowserCloseWatcher::AttachShellWindows()
     if (m_attachTried)
         return;
     // COM makes no call out of a call sent by another program: the subscription follows
-    // once that call has returned.
+    // once that call has returned. A timer, not a posted message: a pump inside the same
+    // call would take a message at once and post it again, for as long as the call lasts.
     if (::InSendMessage()) {
-        (void)::PostMessageA(m_window, kSubscribeMessage, 0, 0); // a window gone needs no watcher
+        (void)::SetTimer(m_window, kSubscribeTimer, kSubscribeDelayMs, nullptr); // a window gone needs no watcher
         return;
     }
     m_attachTried = true;

@@ -21,14 +21,14 @@ class CBrowserCloseWatcher : public IDispatch {
 public:
     static constexpr DISPID kWindowRegistered = 200;
     static constexpr DISPID kWindowRevoked = 201;
-    // Posted to the window given to SetWindow. Windows left the collection: the window
-    // asks BrowserWindowClosed. A subscription asked for inside a call sent by another
-    // program is due: the window asks for it again.
+    // Posted to the window given to SetWindow when windows left the collection: the
+    // window asks BrowserWindowClosed.
     static constexpr UINT kWindowsRevokedMessage = WM_APP + 1;
-    static constexpr UINT kSubscribeMessage = WM_APP + 2;
-    // The window's timer that tries a renewed subscription again; the window hands it on
-    // to OnRetryTimer.
-    static constexpr UINT_PTR kRetryTimer = 3;
+    // Timers of that window. A subscription asked for inside a call sent by another
+    // program is due (the window kills the timer and asks for it again), and a renewed
+    // subscription is to be tried again (the window hands it on to OnRetryTimer).
+    static constexpr UINT_PTR kSubscribeTimer = 3;
+    static constexpr UINT_PTR kRetryTimer = 4;
     // The browser's frame window; folder windows have classes of their own.
     static constexpr char kBrowserFrameClass[] = "IEFrame";
 
@@ -43,7 +43,7 @@ public:
 
     // Subscribes to the shell's window collection; tried once, later calls do nothing
     // until the subscription is renewed. Inside a call sent by another program, where COM
-    // makes no call out, it posts kSubscribeMessage instead. Every failure is silent and
+    // makes no call out, it sets kSubscribeTimer instead. Every failure is silent and
     // leaves the program without a watcher (Wine offers no connection point).
     void AttachShellWindows();
     // Explorer restarted, and its collection with it: a watcher that was attached, or

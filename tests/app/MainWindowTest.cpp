@@ -421,16 +421,32 @@ TEST_F(MainWindowTest, TheWatcherSubscribesAgainWhenExplorerRestartsAndEndsItsSu
     EXPECT_EQ(collection.unadvised, (Cookies{100, 101}));
 }
 
-TEST_F(MainWindowTest, ARefusedSessionEndSubscribesTheWatcherAfterWindowsCallNotInsideIt)
+// Two calls from another program that commit the page with the option on: a refused
+// session end (the query's own commit skipped the watcher, the program being on its way
+// out), and a close whose closing run pumps inside the call.
+TEST_F(MainWindowTest, TheWatcherSubscribesAfterACallFromAnotherProgramNotInsideIt)
 {
-    StandInShellWindows collection;
-    ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
-    EXPECT_EQ(SendFromOutside(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), static_cast<DWORD_PTR>(TRUE));
-    EXPECT_EQ(collection.made, 0) << "a program on its way out began to watch";
-    SendFromOutside(Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
-    PumpFor(50);
-    EXPECT_EQ(collection.advised, Cookies{100});
-    m_window.reset(); // its subscription ends while the collection is there
+    for (bool refusedEnd : {true, false}) {
+        m_window.reset();
+        DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKeyPath); // the first row saved the option on
+        m_window = std::make_unique<NotingMainWindow>();
+        m_window->Create(nullptr);
+        PumpFor(50);
+        StandInShellWindows collection;
+        ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
+        if (refusedEnd) {
+            EXPECT_EQ(SendFromOutside(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF),
+                      static_cast<DWORD_PTR>(TRUE));
+            EXPECT_EQ(collection.made, 0) << "a program on its way out began to watch";
+            SendFromOutside(Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        } else {
+            m_window->Settings().OptionFlags[Option::OnClose] = 1;
+            SendFromOutside(Window(), WM_CLOSE, 0, 0);
+        }
+        PumpFor(50);
+        EXPECT_EQ(collection.advised, Cookies{100}) << refusedEnd;
+        m_window.reset(); // its subscription ends while the collection is there
+    }
 }
 
 // The collection in an apartment of its own, as Explorer's in its process: the program
