@@ -3,6 +3,7 @@
 #include "app/MainWindowRegions.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/CookieKeepDialog.h"
+#include "engine/TaskCatalogue.h"
 #include "platform/Gdi.h"
 #include "platform/MessagePump.h"
 #include "settings/SettingsStore.h"
@@ -58,13 +59,17 @@ template <typename Function> Function User32Function(const char* name)
 }
 const auto g_blockReasonCreate = User32Function<BOOL(WINAPI*)(HWND, LPCWSTR)>("ShutdownBlockReasonCreate");
 const auto g_blockReasonDestroy = User32Function<BOOL(WINAPI*)(HWND)>("ShutdownBlockReasonDestroy");
+// Likewise the call that lets a message from a process of a lower level through to a
+// program that runs elevated (Windows 7 on).
+const auto g_allowMessage = User32Function<BOOL(WINAPI*)(HWND, UINT, DWORD, void*)>("ChangeWindowMessageFilterEx");
+constexpr DWORD kAllowMessage = 1; // MSGFLT_ALLOW
 constexpr wchar_t kSessionEndReason[] = L"Corvale is cleaning before Windows ends the session.";
 
 } // namespace
 
 CMainWindow::CMainWindow(bool startHidden)
     : CSkinnedDialog(IDD_MAIN, nullptr, IDC_PICTURE, kTitleStripHeight), m_startHidden(startHidden),
-      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), m_pages(*this), m_watcher(m_options),
+      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), m_pages(*this),
       m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated"))
 {
     // The record's own initialisers are the defaults: 10 minutes, 12:00, Ctrl + numeric
@@ -105,6 +110,12 @@ BOOL CMainWindow::OnInitDialog()
     // The visible template shows the window when this returns; a start into the tray
     // hides it again once the start-up triggers have run.
     ShowWindow(SW_HIDE);
+    // Run elevated, the program would hear neither a later start nor the restarted
+    // Explorer, both at the user's level: exactly these two messages pass.
+    for (UINT message : {UM_INSTANCE_REQUEST, m_taskbarCreated}) {
+        if (g_allowMessage && message != 0)
+            (void)g_allowMessage(m_hWnd, message, kAllowMessage, nullptr); // not elevated: nothing to let through
+    }
     // Last: from now on a later start hands its request here.
     ::SetPropA(m_hWnd, kMainWindowMark, m_hWnd);
     return TRUE;
@@ -150,10 +161,14 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case CTrayIcon::kCallbackMessage: OnTrayNotify(lParam); return 0;
     case WM_CLOSE: OnClose(); return 0;
     case UM_INSTANCE_REQUEST: return OnInstanceRequest(wParam);
+    case UM_SECOND_START_RUN:
+        if (!Ending())
+            StartCleaningRun();
+        return 0;
     case UM_AFTER_INIT: OnAfterInit(); return 0;
     case WM_TIMER: OnTimer(wParam); return Default();
     case WM_HOTKEY: StartCleaningRun(); return 1;
-    case CBrowserCloseWatcher::kWindowsRevokedMessage: m_watcher.OnWindowsRevoked(); return 0;
+    case CBrowserCloseWatcher::kWindowsRevokedMessage: OnBrowserWindowsRevoked(); return 0;
     case WM_QUERYENDSESSION: OnQueryEndSession(lParam); return TRUE;
     case WM_ENDSESSION:
         if (wParam)
@@ -284,12 +299,15 @@ void CMainWindow::OnButtonRelease(int x, int y)
 
 void CMainWindow::OnClose()
 {
+    // A close that comes while the session ends ends the program, unless the end is
+    // refused meanwhile; one that began before the query stays the close the user made.
+    const bool forTheSessionsEnd = m_sessionEnding;
     ShowWindow(SW_HIDE);
     CommitPage();
     (void)SaveSettings(m_options); // a key that cannot be written keeps the last saved settings
     if (m_options.OptionFlags[Option::OnClose] == 1)
         StartCleaningRun();
-    if (!m_exitRequested)
+    if (!m_exitRequested && !(forTheSessionsEnd && m_sessionEnding))
         return; // resident in the tray
     EndProgram();
 }
@@ -333,7 +351,7 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
         return 1;
     }
     // Ending already (its close run goes on): the start waits and takes its place.
-    if (m_exitRequested)
+    if (Ending())
         return 0;
     // The user asked for the window: a start into the tray that has not hidden it yet
     // no longer will.
@@ -346,8 +364,10 @@ LRESULT CMainWindow::OnInstanceRequest(WPARAM wParam)
     ::SetForegroundWindow(front);
     if (front == m_hWnd)
         ::SetFocus(m_hWnd);
+    // The start's cleaning runs once the start has its answer: it waits for nothing, and
+    // the run is not made inside a call from another process.
     if (m_options.OptionFlags[Option::OnStart] == 1)
-        StartCleaningRun();
+        (void)PostMessage(UM_SECOND_START_RUN); // a queue full to the brim loses this one cleaning
     return 1;
 }
 
@@ -359,7 +379,7 @@ void CMainWindow::ShowPage(int page)
 
 void CMainWindow::SessionGoesOn()
 {
-    m_exitRequested = false;
+    m_sessionEnding = false;
     // The query's commit skipped the watcher while the program was on its way out.
     WatchBrowserWindowsIfAsked();
 }
@@ -370,7 +390,7 @@ void CMainWindow::SessionGoesOn()
 // and the end of the session gives no time for it.
 void CMainWindow::WatchBrowserWindowsIfAsked()
 {
-    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1 && !m_exitRequested)
+    if (m_options.OptionFlags[Option::IeTempFilesOnClose] == 1 && !Ending())
         m_watcher.AttachShellWindows();
 }
 
@@ -393,12 +413,24 @@ void CMainWindow::OnTimer(UINT_PTR id)
         ::GetLocalTime(&now);
         if (IsDailyRunMinute(m_options.Time, now.wHour, now.wMinute))
             StartCleaningRun();
+    } else if (id == CBrowserCloseWatcher::kSubscribeTimer) {
+        (void)::KillTimer(m_hWnd, id); // one try per asking
+        WatchBrowserWindowsIfAsked();
+    } else if (id == CBrowserCloseWatcher::kRetryTimer) {
+        m_watcher.OnRetryTimer();
     }
+}
+
+// Silent: no progress window, no line, no pumping; read afresh on every close.
+void CMainWindow::OnBrowserWindowsRevoked()
+{
+    if (m_watcher.BrowserWindowClosed() && m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
+        CleanTemporaryInternetFiles();
 }
 
 void CMainWindow::OnQueryEndSession(LPARAM lParam)
 {
-    m_exitRequested = true;
+    m_sessionEnding = true;
     // Saved before anything else: Windows may end the process while the run goes.
     CommitPage();
     (void)SaveSettings(m_options); // a key that cannot be written keeps the last saved settings
@@ -411,7 +443,9 @@ void CMainWindow::OnQueryEndSession(LPARAM lParam)
     if (m_options.OptionFlags[logOff ? Option::OnLogoff : Option::OnShutdown] != 1)
         return;
     // Without a reason Windows ends a program that keeps it waiting after a few seconds.
-    const bool blocking = g_blockReasonCreate && g_blockReasonDestroy && g_blockReasonCreate(m_hWnd, kSessionEndReason);
+    // A critical end waits for no one and shows no reason: none is given.
+    const bool blocking = !(reason & ENDSESSION_CRITICAL) && g_blockReasonCreate && g_blockReasonDestroy &&
+                          g_blockReasonCreate(m_hWnd, kSessionEndReason);
     StartCleaningRun();
     if (blocking)
         (void)g_blockReasonDestroy(m_hWnd); // a reason not withdrawn goes with the window

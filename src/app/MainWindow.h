@@ -20,9 +20,11 @@
 
 namespace corvale {
 
-// Private messages: the end of initialisation, and a second start of the program.
+// Private messages: the end of initialisation, a second start of the program, and that
+// start's cleaning, which runs once the start has its answer.
 constexpr UINT UM_AFTER_INIT = WM_USER + 100;
 constexpr UINT UM_INSTANCE_REQUEST = WM_USER + 101;
+constexpr UINT UM_SECOND_START_RUN = WM_USER + 102;
 constexpr char kMainWindowTitle[] = "Corvale";
 // A property of the main window alone: the program's message box has the same title.
 constexpr char kMainWindowMark[] = "Corvale.MainWindow";
@@ -45,6 +47,7 @@ public:
     void StartCleaningRun();
 
     CleaningOptions& Settings() { return m_options; }
+    // The user asked the program to end (Exit, Shift with the close button, "/u").
     bool ExitRequested() const { return m_exitRequested; }
     CProgressWindow* ProgressWindow() const { return m_progress.get(); }
     // The automation interface the shell's window collection reports to.
@@ -64,7 +67,7 @@ public:
     CAnimatedPicture& PagePicture() override { return Picture(); }
     CleaningOptions& OptionsRecord() override { return m_options; }
     HFONT ControlFont() const override { return static_cast<HFONT>(m_controlFont.Get()); }
-    CScheduleTriggers& ScheduleTriggers() override { return m_schedule; }
+    void ScheduleCommitted(const CleaningOptions& before) override { m_schedule.Rearm(before, m_options); }
 
     bool PreTranslateMessage(MSG* msg) override;
 
@@ -82,6 +85,8 @@ protected:
 
 private:
     void OnClose();
+    // The user asked to end, or the session ends: no start is answered, nothing new begins.
+    bool Ending() const { return m_exitRequested || m_sessionEnding; }
     void EndProgram();
     void FinalClose();
     void SaveOnSessionEnd();
@@ -91,6 +96,7 @@ private:
     void SessionGoesOn();
     void WatchBrowserWindowsIfAsked();
     void OnTimer(UINT_PTR id);
+    void OnBrowserWindowsRevoked();
     void OnQueryEndSession(LPARAM lParam);
     void OnTrayNotify(LPARAM mouseMessage);
     void OnContextMenu(int x, int y);
@@ -101,6 +107,8 @@ private:
     CleaningOptions m_options;
     bool m_startHidden;
     bool m_exitRequested = false;
+    // From a session-end query that was answered until the session goes on.
+    bool m_sessionEnding = false;
     bool m_finalCloseDone = false;
     HICON m_icon;
     GdiObject m_controlFont;

@@ -114,7 +114,34 @@ CAnimatedPicture::~CAnimatedPicture()
 bool CAnimatedPicture::LoadResourcePicture(const char* name, const char* type)
 {
     HMODULE module = ::GetModuleHandleA(nullptr);
-    HRSRC resource = ::FindResourceA(module, name, type);
+    if (!::FindResourceA(module, name, type))
+        return false;
+    ReleasePicture();
+    m_resourceId = IS_INTRESOURCE(name) ? reinterpret_cast<UINT_PTR>(name) : 0;
+    m_resourceName = IS_INTRESOURCE(name) ? std::string() : std::string(name);
+    m_resourceType = type;
+    // Hidden, it only notes what to decode when it is shown.
+    return m_hidden || DecodeResource();
+}
+
+void CAnimatedPicture::SetShown(bool shown)
+{
+    if (m_hidden == !shown)
+        return;
+    m_hidden = !shown;
+    if (m_resourceType.empty())
+        return; // a picture handed over in memory cannot be decoded again: it stays
+    if (m_hidden)
+        ReleaseDecoded();
+    else if (DecodeResource())
+        ShowPicture();
+}
+
+bool CAnimatedPicture::DecodeResource()
+{
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    const char* name = m_resourceId ? MAKEINTRESOURCEA(m_resourceId) : m_resourceName.c_str();
+    HRSRC resource = ::FindResourceA(module, name, m_resourceType.c_str());
     if (!resource)
         return false;
     HGLOBAL loaded = ::LoadResource(module, resource);
@@ -131,12 +158,17 @@ bool CAnimatedPicture::LoadResourcePicture(const char* name, const char* type)
             return false;
         std::memcpy(lock.Data(), bytes, size);
     }
-    return LoadPictureData(block.Get(), size);
+    return Decode(block.Get(), size);
 }
 
 bool CAnimatedPicture::LoadPictureData(HGLOBAL data, std::size_t size)
 {
     ReleasePicture();
+    return Decode(data, size);
+}
+
+bool CAnimatedPicture::Decode(HGLOBAL data, std::size_t size)
+{
     GlobalLockGuard lock(data);
     if (!lock.Data())
         return false;
@@ -271,6 +303,14 @@ void CAnimatedPicture::StopAnimation()
 }
 
 void CAnimatedPicture::ReleasePicture()
+{
+    m_resourceName.clear();
+    m_resourceId = 0;
+    m_resourceType.clear();
+    ReleaseDecoded();
+}
+
+void CAnimatedPicture::ReleaseDecoded()
 {
     StopAnimation();
     CriticalSectionLock lock(m_drawing);

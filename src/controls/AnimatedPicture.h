@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace corvale {
@@ -66,6 +67,11 @@ public:
     // Ends the animation thread; the frames stay, and a later ShowPicture resumes.
     void StopAnimation();
     void ReleasePicture();
+    // Whether anyone can see the picture (its window's owner tells it). A picture from
+    // the program's resources holds nothing decoded while hidden: it lets go of its
+    // frames and surface, remembers the resource (a load meanwhile only notes the new
+    // one), and decodes and shows it again when shown.
+    void SetShown(bool shown);
 
     int LogicalWidth() const { return m_logicalWidth; }
     int LogicalHeight() const { return m_logicalHeight; }
@@ -81,6 +87,9 @@ private:
     static DWORD WINAPI AnimationThread(void* picture);
     void Animate();
 
+    void ReleaseDecoded();
+    bool DecodeResource();
+    bool Decode(HGLOBAL data, std::size_t size);
     bool LoadStill(HGLOBAL data, std::size_t size, bool sizeFromPicture);
     bool CreateSurface(int width, int height);
     // The callers hold m_drawing around each of these.
@@ -90,6 +99,12 @@ private:
     void Dispose(const PictureFrame& frame);
     void OnPaint();
 
+    // The resource the picture came from (a name or MAKEINTRESOURCEA of an id), to
+    // decode again after it was hidden; empty when it came from elsewhere.
+    std::string m_resourceName;
+    UINT_PTR m_resourceId = 0;
+    std::string m_resourceType;
+    bool m_hidden = false;
     int m_logicalWidth = 0;
     int m_logicalHeight = 0;
     COLORREF m_backgroundColor = kDefaultBackground;

@@ -50,6 +50,17 @@ COptionCheckBox::COptionCheckBox() = default;
 
 COptionCheckBox::~COptionCheckBox()
 {
+    DestroyLabel();
+}
+
+void COptionCheckBox::ReleaseWindows()
+{
+    DestroyLabel();
+    CButton::ReleaseWindows();
+}
+
+void COptionCheckBox::DestroyLabel()
+{
     if (!m_label)
         return;
     // No message may reach the painter once its object starts to go.

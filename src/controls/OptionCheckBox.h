@@ -27,7 +27,14 @@ public:
     // The label window; null until Create succeeded.
     HWND LabelWindow() const;
 
+protected:
+    // The label goes with the button: a box let go of while a dialog is open over the
+    // page leaves nothing on screen until it is deleted.
+    void ReleaseWindows() override;
+
 private:
+    void DestroyLabel();
+
     std::unique_ptr<COptionLabel> m_label;
 };
 

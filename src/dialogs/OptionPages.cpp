@@ -248,7 +248,7 @@ void COptionPages::CommitSchedule()
         m_hotKey->GetHotKey(virtualKey, modifiers);
         options.HotKeyA = HotKeyFromControl(virtualKey, modifiers);
     }
-    m_host.ScheduleTriggers().Rearm(before, options);
+    m_host.ScheduleCommitted(before);
 }
 
 void COptionPages::DestroyControls()

@@ -3,14 +3,13 @@
 // "&2 System Clean" and "&3 General Options" (the schedule). The pages are the only
 // place where what the user ticks or types reaches the settings record: leaving a page
 // commits it; leaving the schedule page also checks the interval and the daily time and
-// re-arms the timers and the hot key that changed.
+// hands the record as it was back to the host, which re-arms what changed.
 
 #include "controls/AnimatedPicture.h"
 #include "controls/MaskedEdit.h"
 #include "controls/OptionCheckBox.h"
 #include "platform/Handle.h"
 #include "settings/CleaningOptions.h"
-#include "triggers/ScheduleTriggers.h"
 
 #include <memory>
 #include <vector>
@@ -20,14 +19,16 @@ namespace corvale {
 // What the pages need of the window they are shown on (the main window).
 class IPageHost {
 public:
-    // Parent of the two push buttons, so that their commands reach it; owner of the
-    // timers and the hot key.
+    // Parent of the two push buttons, so that their commands reach it.
     virtual HWND PageHostWindow() const = 0;
     // The picture the page image is shown in; parent of the other page controls.
     virtual CAnimatedPicture& PagePicture() = 0;
     virtual CleaningOptions& OptionsRecord() = 0;
     virtual HFONT ControlFont() const = 0;
-    virtual CScheduleTriggers& ScheduleTriggers() = 0;
+    // The schedule page was committed into the record, which held `before` until then.
+    // Called before the next page is built, so that it shows what the host changed (an
+    // unticked hot key whose registration failed).
+    virtual void ScheduleCommitted(const CleaningOptions& before) = 0;
 
 protected:
     ~IPageHost() = default;

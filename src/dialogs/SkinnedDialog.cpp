@@ -43,6 +43,11 @@ LRESULT CSkinnedDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return dragging ? 0 : Default();
     }
     case WM_LBUTTONUP: OnButtonUp(x, y); return Default();
+    case WM_SHOWWINDOW:
+        // A window out of sight holds no decoded skin; it is decoded again before the
+        // window shows.
+        m_picture.SetShown(wParam != FALSE);
+        return Default();
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a menu, a message box): the drag is over.
         m_dragging = false;

@@ -30,6 +30,39 @@ void DeleteReleased()
     }
 }
 
+// One way into object code on the thread's stack: a window's message, a notification
+// reflected to a child, the end of a window. The count comes back however the code
+// returns, and what was let go of meanwhile goes once the outermost way has returned.
+class DispatchScope {
+public:
+    DispatchScope() { ++g_dispatchDepth; }
+    ~DispatchScope()
+    {
+        if (--g_dispatchDepth == 0)
+            DeleteReleased();
+    }
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+};
+
+// No exception may cross a window procedure: code that throws has returned the fallback.
+template <typename Result, typename Code> Result Guarded(Code code, Result fallback)
+{
+    try {
+        return code();
+    } catch (...) {
+        return fallback;
+    }
+}
+template <typename Code> void Guarded(Code code)
+{
+    try {
+        code();
+    } catch (...) {
+        return; // it ran as far as it could
+    }
+}
+
 } // namespace
 
 CWnd::~CWnd()
@@ -47,17 +80,22 @@ void CWnd::DeleteWhenIdle(CWnd* wnd)
 {
     if (!wnd)
         return;
-    // The window goes now: left on screen it would still send its commands. One inside
-    // its own WM_DESTROY or WM_NCDESTROY is going already.
-    if (wnd->m_hWnd && !wnd->m_destroying) {
-        if (wnd->m_ownsWindow)
-            ::DestroyWindow(wnd->m_hWnd);
-        else
-            wnd->Detach();
-    }
+    // Its windows go now: left on screen they would still paint and send commands.
+    wnd->ReleaseWindows();
     g_released.push_back(wnd);
     if (g_dispatchDepth == 0)
         DeleteReleased();
+}
+
+void CWnd::ReleaseWindows()
+{
+    // One inside its own WM_DESTROY or WM_NCDESTROY is going already.
+    if (!m_hWnd || m_destroying)
+        return;
+    if (m_ownsWindow)
+        ::DestroyWindow(m_hWnd);
+    else
+        Detach();
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd)
@@ -172,15 +210,12 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    // A child's notification goes back to the child first (MFC calls this reflection),
-    // counted as a dispatch: the child's handler may let go of the child or its owner.
+    const DispatchScope scope; // this object may be among those it deletes: nothing of it is used after
+    // A child's notification goes back to the child first (MFC calls this reflection):
+    // the child's handler may let go of the child or its owner.
     if (msg == WM_COMMAND && lParam != 0) {
         CWnd* child = FromHandle(reinterpret_cast<HWND>(lParam));
-        ++g_dispatchDepth;
-        const bool reflected = child && child != this && child->OnReflectedCommand(HIWORD(wParam));
-        if (--g_dispatchDepth == 0 && reflected)
-            DeleteReleased();
-        if (reflected)
+        if (child && child != this && Guarded([&] { return child->OnReflectedCommand(HIWORD(wParam)); }, false))
             return 0;
     }
 
@@ -188,15 +223,9 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     Frame frame{msg, wParam, lParam, false};
     Frame* outer = m_frame;
     m_frame = &frame;
-    ++g_dispatchDepth;
     m_destroying = m_destroying || msg == WM_DESTROY;
-    LRESULT result = 0;
-    try {
-        result = OnMessage(msg, wParam, lParam);
-    } catch (...) {
-        // No exception may cross a window procedure: the message counts as handled.
-        result = 0;
-    }
+    // A message whose handler threw counts as handled.
+    const LRESULT result = Guarded([&] { return OnMessage(msg, wParam, lParam); }, LRESULT{0});
 
     if (msg == WM_NCDESTROY && m_hWnd == hwnd) {
         // The window's own procedure must see its last message, or it leaks its state.
@@ -208,10 +237,8 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     m_frame = outer;
     if (!m_frame && m_windowGone) {
         Detach();
-        PostNcDestroy();
+        Guarded([this] { PostNcDestroy(); });
     }
-    if (--g_dispatchDepth == 0)
-        DeleteReleased(); // this object among them, maybe: nothing of it is used after
     return result;
 }
 

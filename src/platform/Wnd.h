@@ -77,6 +77,10 @@ protected:
     virtual bool OnReflectedCommand(UINT /*notifyCode*/) { return false; }
     // After the window is gone and the outermost dispatch returned.
     virtual void PostNcDestroy() {}
+    // Lets go of every window of the object at once, when the object itself is let go
+    // of: its own (destroyed, or only unhooked when it is not its own) and any other it
+    // made beside it.
+    virtual void ReleaseWindows();
 
     // Shared by the dialog class, which attaches during WM_INITDIALOG.
     bool Attach(HWND hwnd, bool ownsWindow);

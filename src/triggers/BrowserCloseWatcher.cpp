@@ -1,6 +1,6 @@
 #include "triggers/BrowserCloseWatcher.h"
 
-#include "engine/TaskCatalogue.h"
+#include "platform/Handle.h"
 
 #include <exdisp.h>
 #include <ocidl.h>
@@ -17,6 +17,13 @@ namespace {
 
 // DShellWindowsEvents, the event interface of the shell's window collection.
 const IID kShellWindowsEvents = {0xFE4106E0, 0x399A, 0x11D0, {0xA4, 0x8C, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39}};
+// A renewed subscription is tried this many times more, this far apart: the new
+// Explorer announces its taskbar before its window collection may be ready.
+constexpr int kRenewRetries = 3;
+constexpr UINT kRetryDelayMs = 2000;
+constexpr UINT kSubscribeDelayMs = 10;
+// The longest the end of a subscription waits for the shell's answer.
+constexpr DWORD kUnadviseLimitMs = 3000;
 
 BOOL CALLBACK CollectBrowserFrame(HWND window, LPARAM frames)
 {
@@ -27,6 +34,33 @@ BOOL CALLBACK CollectBrowserFrame(HWND window, LPARAM frames)
     return TRUE;
 }
 
+// An Unadvise made by a thread of its own, which owns what it is handed: the caller waits
+// for it only so long. A hung Explorer would otherwise hold the program for ever, at its
+// end too, with the instance still its own.
+struct UnadviseCall {
+    IStream* connection; // the connection point, marshalled for the thread
+    DWORD cookie;
+};
+
+DWORD WINAPI UnadviseElsewhere(void* param)
+{
+    auto* call = static_cast<UnadviseCall*>(param);
+    ComPtr<IConnectionPoint> point;
+    const HRESULT apartment = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // The stream goes either way; without an apartment the subscription ends with the program.
+    if (SUCCEEDED(apartment) &&
+        SUCCEEDED(::CoGetInterfaceAndReleaseStream(call->connection, IID_IConnectionPoint,
+                                                   reinterpret_cast<void**>(point.GetAddressOf()))))
+        (void)point->Unadvise(call->cookie); // a shell that restarted forgot us already
+    else if (FAILED(apartment))
+        call->connection->Release();
+    point.Reset();
+    if (SUCCEEDED(apartment))
+        ::CoUninitialize();
+    delete call;
+    return 0;
+}
+
 } // namespace
 
 void CBrowserCloseWatcher::AttachShellWindows()
@@ -34,32 +68,71 @@ void CBrowserCloseWatcher::AttachShellWindows()
     // Tried once: a failure would only cost the same call into the shell again.
     if (m_attachTried)
         return;
+    // COM makes no call out of a call sent by another program: the subscription follows
+    // once that call has returned. A timer, not a posted message: a pump inside the same
+    // call would take a message at once and post it again, for as long as the call lasts.
+    if (::InSendMessage()) {
+        (void)::SetTimer(m_window, kSubscribeTimer, kSubscribeDelayMs, nullptr); // a window gone needs no watcher
+        return;
+    }
     m_attachTried = true;
     NoteBrowserFrames();
-    // The apartment stays for the life of the process, so this is never paired.
-    if (FAILED(::CoInitialize(nullptr)))
-        return;
+    const Subscription subscription = Subscribe();
+    if (subscription != Subscription::NotReady) {
+        m_retriesLeft = 0;
+    } else if (m_retriesLeft > 0) {
+        --m_retriesLeft;
+        (void)::SetTimer(m_window, kRetryTimer, kRetryDelayMs,
+                         nullptr); // without it, no watcher until the next restart
+    }
+}
+
+CBrowserCloseWatcher::Subscription CBrowserCloseWatcher::Subscribe()
+{
+    // The thread's apartment, entered once and left when the watcher goes.
+    if (!m_inApartment && FAILED(::CoInitialize(nullptr)))
+        return Subscription::Impossible;
+    m_inApartment = true;
     ComPtr<IUnknown> collection;
     if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
                                   reinterpret_cast<void**>(collection.GetAddressOf()))))
-        return;
+        return Subscription::NotReady;
+    // A collection without events (Wine's) will not have them later either.
     ComPtr<IConnectionPointContainer> container;
     if (FAILED(::OleRun(collection.Get())) || FAILED(collection.As(&container)))
-        return;
+        return Subscription::Impossible;
     ComPtr<IConnectionPoint> point;
     if (FAILED(container->FindConnectionPoint(kShellWindowsEvents, point.GetAddressOf())))
-        return;
-    if (SUCCEEDED(point->Advise(static_cast<IDispatch*>(this), &m_adviseCookie)))
-        m_connection = std::move(point);
+        return Subscription::Impossible;
+    if (FAILED(point->Advise(static_cast<IDispatch*>(this), &m_adviseCookie)))
+        return Subscription::NotReady;
+    m_connection = std::move(point);
+    return Subscription::Made;
 }
 
 void CBrowserCloseWatcher::DetachShellWindows()
 {
     m_attachTried = false;
+    m_retriesLeft = 0;
+    (void)::KillTimer(m_window, kRetryTimer); // none was set, or the window went with it
     if (!m_connection)
         return;
-    (void)m_connection->Unadvise(m_adviseCookie); // a shell that restarted forgot us already
+    auto* call = new UnadviseCall{nullptr, m_adviseCookie};
+    KernelHandle thread;
+    if (SUCCEEDED(::CoMarshalInterThreadInterfaceInStream(IID_IConnectionPoint, m_connection.Get(), &call->connection)))
+        thread.Reset(::CreateThread(nullptr, 0, UnadviseElsewhere, call, 0, nullptr));
+    if (thread) {
+        // Meanwhile this apartment serves the calls the Unadvise brings back (the shell
+        // lets go of the sink); a thread still waiting after the limit is left to it.
+        HANDLE handle = thread.Get();
+        DWORD index = 0;
+        (void)::CoWaitForMultipleHandles(0, kUnadviseLimitMs, 1, &handle, &index);
+    } else {
+        if (call->connection)
+            call->connection->Release(); // a stream never read: the subscription dies with the program
+        delete call;
+    }
     m_connection.Reset();
 }
 
@@ -68,6 +141,14 @@ void CBrowserCloseWatcher::RenewSubscription()
     if (!m_attachTried)
         return;
     DetachShellWindows();
+    m_retriesLeft = kRenewRetries;
+    AttachShellWindows();
+}
+
+void CBrowserCloseWatcher::OnRetryTimer()
+{
+    (void)::KillTimer(m_window, kRetryTimer); // one try per tick
+    m_attachTried = false;
     AttachShellWindows();
 }
 
@@ -78,6 +159,8 @@ CBrowserCloseWatcher::~CBrowserCloseWatcher()
     // shell's process are refused from now on, never delivered.
     DetachShellWindows();
     (void)::CoDisconnectObject(static_cast<IDispatch*>(this), 0); // nothing to cut unless marshalled
+    if (m_inApartment)
+        ::CoUninitialize();
 }
 
 // Every frame open now is known from now on, shown or not: the browser may register its
@@ -96,7 +179,7 @@ void CBrowserCloseWatcher::NoteBrowserFrames()
     }
 }
 
-void CBrowserCloseWatcher::OnWindowsRevoked()
+bool CBrowserCloseWatcher::BrowserWindowClosed()
 {
     m_revokePending = false;
     // A window is hidden before it is destroyed, and the shell may report the close
@@ -116,8 +199,7 @@ void CBrowserCloseWatcher::OnWindowsRevoked()
         }
     }
     NoteBrowserFrames();
-    if (browserClosed && m_options.OptionFlags[Option::IeTempFilesOnClose] == 1)
-        CleanTemporaryInternetFiles();
+    return browserClosed;
 }
 
 HRESULT CBrowserCloseWatcher::QueryInterface(REFIID iid, void** object)
@@ -168,8 +250,8 @@ HRESULT CBrowserCloseWatcher::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARA
     }
     if (member != kWindowRevoked)
         return DISP_E_MEMBERNOTFOUND;
-    // The sweep would hold up the shell's call, and every window the shell closes with
-    // it: it runs after the call, once for every burst of closes.
+    // Whatever the close sets off would hold up the shell's call, and every window the
+    // shell closes with it: the window hears of it after the call, once for every burst.
     if (!m_revokePending && m_window && ::PostMessageA(m_window, kWindowsRevokedMessage, 0, 0))
         m_revokePending = true;
     return S_OK;

@@ -2,11 +2,10 @@
 // CBrowserCloseWatcher: the main window's automation interface, through which the shell's
 // window collection reports windows opening (DISPID 200, "WindowRegistered") and closing
 // (DISPID 201, "WindowRevoked"). The collection lists File Explorer's folder windows as
-// well as the browser's: only a browser window's close cleans the temporary Internet
-// files, when the option for it is on, and never inside the shell's call. The object
-// lives inside the main window; its reference count does not govern its life.
-
-#include "settings/CleaningOptions.h"
+// well as the browser's: the watcher tells its window when a browser window closed, after
+// the shell's call, and the window decides what to clean. It subscribes outside any call
+// sent by another program, and waits for the end of its subscription only a few seconds.
+// The object lives inside the main window; its reference count does not govern its life.
 
 #include <windows.h>
 
@@ -22,15 +21,20 @@ class CBrowserCloseWatcher : public IDispatch {
 public:
     static constexpr DISPID kWindowRegistered = 200;
     static constexpr DISPID kWindowRevoked = 201;
-    // Posted to the window given to SetWindow when windows left the collection; the
-    // window answers it with OnWindowsRevoked.
+    // Posted to the window given to SetWindow when windows left the collection: the
+    // window asks BrowserWindowClosed.
     static constexpr UINT kWindowsRevokedMessage = WM_APP + 1;
+    // Timers of that window. A subscription asked for inside a call sent by another
+    // program is due (the window kills the timer and asks for it again), and a renewed
+    // subscription is to be tried again (the window hands it on to OnRetryTimer).
+    static constexpr UINT_PTR kSubscribeTimer = 3;
+    static constexpr UINT_PTR kRetryTimer = 4;
     // The browser's frame window; folder windows have classes of their own.
     static constexpr char kBrowserFrameClass[] = "IEFrame";
 
-    // Reads the option afresh on every close.
-    explicit CBrowserCloseWatcher(const CleaningOptions& options) : m_options(options) {}
-    // Ends the subscription and refuses the calls still on their way.
+    CBrowserCloseWatcher() = default;
+    // Ends the subscription, refuses the calls still on their way and leaves the
+    // apartment it entered.
     virtual ~CBrowserCloseWatcher();
     CBrowserCloseWatcher(const CBrowserCloseWatcher&) = delete;
     CBrowserCloseWatcher& operator=(const CBrowserCloseWatcher&) = delete;
@@ -38,15 +42,18 @@ public:
     void SetWindow(HWND window) { m_window = window; }
 
     // Subscribes to the shell's window collection; tried once, later calls do nothing
-    // until the subscription is renewed. Every failure is silent and leaves the program
-    // without a watcher (Wine offers no connection point).
+    // until the subscription is renewed. Inside a call sent by another program, where COM
+    // makes no call out, it sets kSubscribeTimer instead. Every failure is silent and
+    // leaves the program without a watcher (Wine offers no connection point).
     void AttachShellWindows();
     // Explorer restarted, and its collection with it: a watcher that was attached, or
-    // tried to be, subscribes to the new one.
+    // tried to be, subscribes to the new one, and tries again a few times while the new
+    // collection is not ready.
     void RenewSubscription();
-    // Sweeps once when a browser window closed since the last call, however many
-    // windows left the collection meanwhile.
-    void OnWindowsRevoked();
+    void OnRetryTimer();
+    // Whether a browser window closed since the last call, however many windows left
+    // the collection meanwhile.
+    bool BrowserWindowClosed();
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -67,12 +74,15 @@ private:
         bool counted;
     };
 
+    enum class Subscription { Made, NotReady, Impossible };
+    Subscription Subscribe();
     void DetachShellWindows();
     void NoteBrowserFrames();
 
-    const CleaningOptions& m_options;
     HWND m_window = nullptr;
     bool m_attachTried = false;
+    bool m_inApartment = false;
+    int m_retriesLeft = 0;
     Microsoft::WRL::ComPtr<IConnectionPoint> m_connection;
     DWORD m_adviseCookie = 0;
     std::vector<BrowserFrame> m_frames;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <resource.h>
@@ -242,7 +243,106 @@ TEST_F(EndToEndTest, ASecondStartBringsTheFirstBackAndCleansWhenOnStartIsOn)
     ASSERT_TRUE(second.Start());
     EXPECT_TRUE(second.Ended()) << "the second start stayed";
     EXPECT_TRUE(::IsWindowVisible(m_corvale.Window()));
-    EXPECT_FALSE(PathExists(trace)) << "the second start did not clean before it ended";
+    // The cleaning follows the answer: the second start waits for no run.
+    EXPECT_TRUE(Cleaned(trace)) << "the second start set off no cleaning";
+}
+
+// A first program played by this test: the instance name held by it (or by another
+// object), and a window with the main window's title and mark that answers a later
+// start's request as told, or none.
+enum class First { Ended, NameTakenAnswers1, Answers0AndEnds };
+constexpr char kInstanceName[] = "Local\\Corvale.Instance";
+constexpr char kMainWindowMark[] = "Corvale.MainWindow";
+
+struct StandInFirst {
+    First first;
+    KernelHandle name;
+    HWND window = nullptr;
+    int requests = 0;
+};
+
+LRESULT CALLBACK AnswerAsFirst(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto* first = reinterpret_cast<StandInFirst*>(data);
+    if (msg != kInstanceRequest)
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    ++first->requests;
+    if (first->first == First::NameTakenAnswers1)
+        return 1;
+    (void)::ReleaseMutex(first->name.Get()); // it ends: the start may take its place
+    ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+DWORD WINAPI HoldAndEnd(void* name)
+{
+    *static_cast<HANDLE*>(name) = ::CreateMutexA(nullptr, TRUE, kInstanceName);
+    return 0; // ends holding it: the name is abandoned
+}
+
+// Serves the stand-in's window until the program ends or shows its own main window;
+// true when it shows one.
+bool TookItsPlace(Corvale& later)
+{
+    const DWORD start = ::GetTickCount();
+    while (!later.Ended(0) && ::GetTickCount() - start < kPatience) {
+        for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, nullptr, "Corvale"));) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(w, &process);
+            if (process != ::GetCurrentProcessId() && ::GetPropA(w, kMainWindowMark))
+                return true;
+        }
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+        ::Sleep(10);
+    }
+    return false;
+}
+
+TEST_F(EndToEndTest, ALaterStartHandsItsRequestToTheFirstOrTakesItsPlace)
+{
+    struct Case {
+        First first;
+        bool takesItsPlace;
+        int requests;
+    };
+    const Case cases[] = {
+        {First::Ended, true, 0}, {First::NameTakenAnswers1, false, 1}, {First::Answers0AndEnds, true, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.first));
+        StandInFirst first{c.first, KernelHandle(), nullptr, 0};
+        if (c.first == First::Ended) {
+            HANDLE held = nullptr;
+            KernelHandle holder(::CreateThread(nullptr, 0, HoldAndEnd, &held, 0, nullptr));
+            ::WaitForSingleObject(holder.Get(), 5000);
+            first.name.Reset(held);
+        } else {
+            // Another kind of object under the name, or the name held by the first.
+            first.name.Reset(c.first == First::NameTakenAnswers1 ? ::CreateEventA(nullptr, TRUE, FALSE, kInstanceName)
+                                                                 : ::CreateMutexA(nullptr, TRUE, kInstanceName));
+            first.window =
+                ::CreateWindowExA(0, "Static", "Corvale", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+            ::SetWindowSubclass(first.window, AnswerAsFirst, 0, reinterpret_cast<DWORD_PTR>(&first));
+            ::SetPropA(first.window, kMainWindowMark, first.window);
+        }
+        ASSERT_TRUE(first.name);
+        Corvale later;
+        ASSERT_TRUE(later.Start());
+        EXPECT_EQ(TookItsPlace(later), c.takesItsPlace);
+        EXPECT_EQ(first.requests, c.requests);
+        if (c.takesItsPlace) {
+            Corvale unload;
+            ASSERT_TRUE(unload.Start("/u"));
+            EXPECT_TRUE(later.Ended()) << "the start that took the first's place did not end on \"/u\"";
+        } else {
+            EXPECT_TRUE(later.Ended());
+        }
+        if (::IsWindow(first.window)) {
+            ::RemovePropA(first.window, kMainWindowMark);
+            ::DestroyWindow(first.window);
+        }
+    }
 }
 
 TEST_F(EndToEndTest, TwoStartsAtOnceLeaveOneProgramWithOneIconAndTheWindowShown)

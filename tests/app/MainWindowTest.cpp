@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include <resource.h>
@@ -12,30 +13,73 @@
 
 #include <exdisp.h>
 #include <ocidl.h>
+#include <olectl.h>
+#include <wininet.h>
 
 #include "dialogs/DialogTesting.h"
 #include "settings/SettingsStore.h"
 #include "support/EngineUserState.h"
 #include "support/FreedMemory.h"
+#include "support/ShellWindows.h"
 
 namespace corvale {
 namespace {
 
 using namespace test;
 
-// The program's window, noting the saved choices of the Internet page when a run first
-// pumps.
+// The program's window, counting its runs (each reports), noting the saved choices of
+// the Internet page when a run first pumps, and doing what a test asks there.
 class NotingMainWindow : public CMainWindow {
 public:
     NotingMainWindow() : CMainWindow(false) {}
     std::optional<DWORD> savedWhenRunPumped;
+    int runs = 0;
+    std::function<void()> onFirstPump;
+    void ReplaceProgressWindow(int autoClose, int showProgress) override
+    {
+        ++runs;
+        CMainWindow::ReplaceProgressWindow(autoClose, showProgress);
+    }
     void PumpPendingMessages() override
     {
-        if (!savedWhenRunPumped)
+        if (!savedWhenRunPumped) {
             savedWhenRunPumped = GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page1").value_or(0xDEAD);
+            if (onFirstPump)
+                onFirstPump();
+        }
         CMainWindow::PumpPendingMessages();
     }
 };
+
+struct SentCall {
+    HWND window;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD_PTR answer;
+};
+
+DWORD WINAPI SendCall(void* param)
+{
+    auto* call = static_cast<SentCall*>(param);
+    (void)::SendMessageTimeoutA(call->window, call->msg, call->wParam, call->lParam, SMTO_NORMAL, 20000,
+                                &call->answer); // no answer leaves 0
+    return 0;
+}
+
+// Sends as another process would (a second start, or Windows ending the session) and
+// waits for the answer, serving only the calls sent to this thread meanwhile: whatever
+// the window posted to itself waits until this returns.
+DWORD_PTR SendFromOutside(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    SentCall call{window, msg, wParam, lParam, 0};
+    KernelHandle thread(::CreateThread(nullptr, 0, SendCall, &call, 0, nullptr));
+    HANDLE handle = thread.Get();
+    MSG none{};
+    while (handle && ::MsgWaitForMultipleObjects(1, &handle, FALSE, 20000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+        (void)::PeekMessageA(&none, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE); // serves the sent call
+    return call.answer;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -111,6 +155,20 @@ TEST_F(MainWindowTest, TheCloseButtonReachesTenPixelsAndTheStripAroundItDrags)
     EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "ShowProgress"), 1u) << "closing saved nothing";
 }
 
+// In the tray the window holds no decoded skin; it shows the same page when it returns.
+TEST_F(MainWindowTest, InTheTrayTheSkinIsLetGoAndTheWindowReturnsWithItsPage)
+{
+    const Pixels page = Pixels::OfWindow(Window());
+    const int objects = CountGdiObjects();
+    ::SendMessageA(Window(), WM_CLOSE, 0, 0);
+    ::SendMessageA(Window(), WM_COMMAND, ID_SHOW_PROGRESS, 0); // runs in the tray report nothing
+    ::SendMessageA(Window(), WM_HOTKEY, 1, 0);                 // its run builds the page again
+    EXPECT_LE(CountGdiObjects(), objects - 2) << "the skin's surface stayed, or came back for a page not on show";
+    ::SendMessageA(Window(), WM_COMMAND, ID_OPEN, 0);
+    EXPECT_EQ(CountGdiObjects(), objects);
+    EXPECT_TRUE(Pixels::OfWindow(Window()) == page) << "the page came back otherwise";
+}
+
 TEST_F(MainWindowTest, EscapeClosesToTheTrayAndEnterDoesNotEndTheWindow)
 {
     ::SetFocus(Box(11));
@@ -175,6 +233,56 @@ TEST_F(MainWindowTest, TheSessionsEndSavesBeforeItsRunAndAnUpdatesCloseRequestCl
     EXPECT_TRUE(PathExists(trace)) << "an installer asking programs to close set off the shutdown cleaning";
 }
 
+TEST_F(MainWindowTest, ASecondStartIsAnsweredWhileTheStartUpRunGoesAndItsOwnRunFollowsTheAnswer)
+{
+    m_window.reset();
+    SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page3", 1 << (Option::OnStart - Option::OnLogoff));
+    SetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "ShowProgress", 1); // each run reports
+    m_window = std::make_unique<NotingMainWindow>();
+    DWORD_PTR answer = 0;
+    int runsAtTheAnswer = -1;
+    m_window->onFirstPump = [&] {
+        answer = SendFromOutside(Window(), UM_INSTANCE_REQUEST, 0, 0);
+        runsAtTheAnswer = m_window->runs;
+    };
+    m_window->Create(nullptr);
+    PumpFor(100);
+    EXPECT_EQ(answer, 1u);
+    EXPECT_EQ(runsAtTheAnswer, 1) << "the second start's run went inside its call";
+    EXPECT_EQ(m_window->runs, 2) << "the second start's run never came";
+}
+
+// The user's end and the session's, in either order around the closing run: a refused
+// end changes nothing, and what the user asked for stands.
+TEST_F(MainWindowTest, TheUsersEndAndTheSessionsEndStayApartInEitherOrder)
+{
+    struct Case {
+        bool exit;         // Exit, or the close button to the tray
+        bool refusedLater; // the refusal after the closing run, or within it
+        bool ends;
+    };
+    const Case cases[] = {{true, false, true}, {false, true, false}, {false, false, false}};
+    for (const Case& c : cases) {
+        m_window = std::make_unique<NotingMainWindow>();
+        m_window->Create(nullptr);
+        PumpFor(50);
+        m_window->Settings().OptionFlags[Option::OnClose] = 1; // a closing run, which pumps
+        if (c.exit)
+            ::SendMessageA(Window(), WM_COMMAND, ID_EXIT, 0); // posts the close
+        else
+            ::PostMessageA(Window(), WM_CLOSE, 0, 0);
+        // The session's end is asked about while the closing run goes.
+        ::PostMessageA(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        if (!c.refusedLater)
+            ::PostMessageA(Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        PumpFor(100);
+        if (c.refusedLater)
+            ::SendMessageA(Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        PumpFor(50);
+        EXPECT_EQ(m_window->CurrentPage() == -1, c.ends) << c.exit << c.refusedLater;
+    }
+}
+
 TEST_F(MainWindowTest, ARunWhileTheProgressListIsScrolledReplacesTheWindowOnceTheDragHasEnded)
 {
     const FreedMemoryPoison poison;            // an object freed under the list's dispatch fails at once
@@ -194,8 +302,6 @@ TEST_F(MainWindowTest, ARunWhileTheProgressListIsScrolledReplacesTheWindowOnceTh
     EXPECT_EQ(test::Box(0, 0, CountGdiObjects(), CountThreadWindows()), objects);
 }
 
-// Watching browser windows starts a COM apartment and a call into the shell's process:
-// not before the option for it is on, and then at once.
 bool InSingleThreadedApartment()
 {
     const HRESULT joined = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED); // fails in one
@@ -204,25 +310,37 @@ bool InSingleThreadedApartment()
     return joined == RPC_E_CHANGED_MODE;
 }
 
-TEST_F(MainWindowTest, TheBrowserWindowWatcherStartsOnlyWithItsOption)
-{
-    EXPECT_FALSE(InSingleThreadedApartment()) << "an apartment before it was needed";
-    ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0); // "Clean Internet Temp Files when IE closes"
-    m_window->ShowPage(1);
-    EXPECT_TRUE(InSingleThreadedApartment());
-}
-
-// The shell's window collection as far as the watcher uses it, made in this process in
-// place of Wine's, which offers no connection point: it keeps the subscriptions' cookies.
+// The shell's window collection as far as the watcher uses it, registered in this
+// thread's apartment while it lives in place of Wine's, which offers no connection point:
+// it counts the collections made and keeps the subscriptions' cookies. The window goes
+// before it does.
 class StandInShellWindows : public IClassFactory, public IConnectionPointContainer, public IConnectionPoint {
 public:
+    int made = 0;
+    int refusals = 0;      // subscriptions to refuse first, as a new Explorer's that is not ready
+    HANDLE hung = nullptr; // an Unadvise waits for it, as in a hung Explorer
     std::vector<DWORD> advised, unadvised;
+
+    StandInShellWindows()
+    {
+        EXPECT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); // the program's apartment
+        EXPECT_EQ(::CoRegisterClassObject(CLSID_ShellWindows, static_cast<IClassFactory*>(this), CLSCTX_INPROC_SERVER,
+                                          REGCLS_MULTIPLEUSE, &m_registration),
+                  S_OK);
+    }
+    ~StandInShellWindows()
+    {
+        ::CoRevokeClassObject(m_registration);
+        ::CoUninitialize();
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         *object = nullptr;
         if (iid == IID_IConnectionPointContainer)
             *object = static_cast<IConnectionPointContainer*>(this);
+        else if (iid == IID_IConnectionPoint)
+            *object = static_cast<IConnectionPoint*>(this);
         else if (iid == IID_IUnknown || iid == IID_IClassFactory)
             *object = static_cast<IClassFactory*>(this);
         return *object ? S_OK : E_NOINTERFACE;
@@ -231,6 +349,7 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** object) override
     {
+        ++made;
         return QueryInterface(iid, object);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
@@ -244,35 +363,174 @@ public:
     HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown*, DWORD* cookie) override
     {
+        // COM refuses such a call out of a call sent by another process.
+        EXPECT_FALSE(::InSendMessage()) << "subscribed inside a call sent by another program";
+        if (refusals > 0) {
+            --refusals;
+            return CONNECT_E_CANNOTCONNECT;
+        }
         advised.push_back(*cookie = 100 + static_cast<DWORD>(advised.size()));
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override
     {
+        if (hung)
+            ::WaitForSingleObject(hung, INFINITE);
         unadvised.push_back(cookie);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+private:
+    DWORD m_registration = 0;
 };
 
+using Cookies = std::vector<DWORD>;
+
+// Watching browser windows is a call into the shell's process: not before the option for
+// it is on, and then at once. The program's thread has its apartment for life; the
+// watcher leaves the reference it took on it when it goes.
+TEST_F(MainWindowTest, TheBrowserWindowWatcherAsksTheShellOnlyWithItsOptionAndLeavesNoApartmentBehind)
+{
+    {
+        StandInShellWindows collection;
+        m_window->ShowPage(0);
+        EXPECT_EQ(collection.made, 0) << "the shell asked before the option was on";
+        ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0); // "Clean Internet Temp Files when IE closes"
+        m_window->ShowPage(1);
+        EXPECT_EQ(collection.advised, Cookies{100});
+        m_window.reset();
+    }
+    EXPECT_FALSE(InSingleThreadedApartment()) << "the watcher kept the apartment it entered";
+}
+
+// A new Explorer that is not ready for a subscription when it announces its taskbar is
+// asked again, on a timer.
 TEST_F(MainWindowTest, TheWatcherSubscribesAgainWhenExplorerRestartsAndEndsItsSubscriptionWhenItGoes)
 {
-    using Cookies = std::vector<DWORD>;
-    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
     StandInShellWindows collection;
-    DWORD registration = 0;
-    ASSERT_EQ(::CoRegisterClassObject(CLSID_ShellWindows, static_cast<IClassFactory*>(&collection),
-                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
-              S_OK);
     ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
     m_window->ShowPage(1);
     EXPECT_EQ(collection.advised, Cookies{100});
+    collection.refusals = 1;
     ::SendMessageA(Window(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_EQ(collection.unadvised, Cookies{100});
-    EXPECT_EQ(collection.advised, (Cookies{100, 101}));
+    PumpFor(2500);
+    EXPECT_EQ(collection.advised, (Cookies{100, 101})) << "no second try";
     m_window.reset();
     EXPECT_EQ(collection.unadvised, (Cookies{100, 101}));
+}
+
+// Two calls from another program that commit the page with the option on: a refused
+// session end (the query's own commit skipped the watcher, the program being on its way
+// out), and a close whose closing run pumps inside the call.
+TEST_F(MainWindowTest, TheWatcherSubscribesAfterACallFromAnotherProgramNotInsideIt)
+{
+    for (bool refusedEnd : {true, false}) {
+        m_window.reset();
+        DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKeyPath); // the first row saved the option on
+        m_window = std::make_unique<NotingMainWindow>();
+        m_window->Create(nullptr);
+        PumpFor(50);
+        StandInShellWindows collection;
+        ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
+        if (refusedEnd) {
+            EXPECT_EQ(SendFromOutside(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF),
+                      static_cast<DWORD_PTR>(TRUE));
+            EXPECT_EQ(collection.made, 0) << "a program on its way out began to watch";
+            SendFromOutside(Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        } else {
+            m_window->Settings().OptionFlags[Option::OnClose] = 1;
+            SendFromOutside(Window(), WM_CLOSE, 0, 0);
+        }
+        PumpFor(50);
+        EXPECT_EQ(collection.advised, Cookies{100}) << refusedEnd;
+        m_window.reset(); // its subscription ends while the collection is there
+    }
+}
+
+// The collection in an apartment of its own, as Explorer's in its process: the program
+// reaches it through COM's channel.
+struct ShellElsewhere {
+    StandInShellWindows* collection = nullptr;
+    IStream* factory = nullptr;
+    KernelHandle ready{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+DWORD WINAPI ServeShellElsewhere(void* param)
+{
+    auto* shell = static_cast<ShellElsewhere*>(param);
+    StandInShellWindows collection;
+    shell->collection = &collection;
+    (void)::CoMarshalInterThreadInterfaceInStream(IID_IClassFactory, static_cast<IClassFactory*>(&collection),
+                                                  &shell->factory); // the test fails on a null stream
+    ::SetEvent(shell->ready.Get());
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageA(&msg);
+    return 0;
+}
+
+DWORD WINAPI LetGoLater(void* event)
+{
+    ::Sleep(20000);
+    ::SetEvent(event);
+    return 0;
+}
+
+TEST_F(MainWindowTest, AHungExplorerHoldsTheEndOfTheWatchersSubscriptionOnlyForAWhile)
+{
+    ShellElsewhere shell;
+    DWORD serving = 0;
+    KernelHandle thread(::CreateThread(nullptr, 0, ServeShellElsewhere, &shell, 0, &serving));
+    ASSERT_EQ(::WaitForSingleObject(shell.ready.Get(), 10000), WAIT_OBJECT_0);
+    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(::CoGetInterfaceAndReleaseStream(shell.factory, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    DWORD registration = 0;
+    ASSERT_EQ(
+        ::CoRegisterClassObject(CLSID_ShellWindows, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
+        S_OK);
+    ::SendMessageA(Box(15), BM_SETCHECK, BST_CHECKED, 0);
+    m_window->ShowPage(1);
+    EXPECT_EQ(shell.collection->advised, Cookies{100});
+    KernelHandle hung(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    shell.collection->hung = hung.Get();
+    KernelHandle patience(::CreateThread(nullptr, 0, LetGoLater, hung.Get(), 0, nullptr));
+    m_window.reset();
+    const bool stillHung = ::WaitForSingleObject(hung.Get(), 0) == WAIT_TIMEOUT;
+    ::SetEvent(hung.Get());
+    EXPECT_TRUE(stillHung) << "the program's end waited for the hung Explorer";
     ::CoRevokeClassObject(registration);
+    factory->Release();
+    ::PostThreadMessageA(serving, WM_QUIT, 0, 0);
+    ::WaitForSingleObject(thread.Get(), 10000);
+    ::CoUninitialize();
+}
+
+// Silent: no progress window, no line; the option is read at each close.
+TEST_F(MainWindowTest, AClosingBrowserWindowCleansTheCacheButNotCookiesOnlyWhenTheOptionIsOn)
+{
+    const std::string page = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
+    m_state.Root().File("Cookies\\A@B[1].txt");
+    ASSERT_TRUE(AddCacheEntry("http://www.example.test/", NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("Cookie:A@B.C/", COOKIE_CACHE_ENTRY));
+    for (int option : {0, 1}) {
+        m_window->Settings().OptionFlags[Option::IeTempFilesOnClose] = option;
+        ShellWindow browser(CBrowserCloseWatcher::kBrowserFrameClass);
+        FireShellWindowsEvent(m_window->AutomationInterface(), CBrowserCloseWatcher::kWindowRegistered);
+        browser.Close();
+        FireShellWindowsEvent(m_window->AutomationInterface(), CBrowserCloseWatcher::kWindowRevoked);
+        EXPECT_TRUE(PathExists(page)) << "cleaned inside the shell's call";
+        PumpFor(50);
+        EXPECT_EQ(PathExists(page), option == 0) << option;
+    }
+    EXPECT_EQ(ListTree(m_state.Cache()), Names{});
+    EXPECT_EQ(CacheUrls(false), Names{});
+    EXPECT_EQ(CacheUrls(true), Names{"Cookie:A@B.C/"});
+    EXPECT_TRUE(m_state.Root().Exists("Cookies\\A@B[1].txt"));
+    EXPECT_EQ(m_window->ProgressWindow(), nullptr);
 }
 
 HWND g_keepListDialog = nullptr;

@@ -36,7 +36,7 @@ constexpr Event kStaying[] = {Event::Interval,       Event::Daily,   Event::HotK
                               Event::TaskbarCreated, Event::Revoked, Event::Refused, Event::Close};
 
 constexpr DWORD kPage1 = 1 << Option::IeTempFilesOnClose;
-constexpr int kAddressBarBox = 13, kOnCloseBox = 15; // the Internet page's boxes
+constexpr int kAddressBarBox = 13, kOnCloseBox = 15, kInternetOptions = 5; // the Internet page's boxes
 constexpr UINT kAdvance = WM_APP, kRevoke = WM_APP + 1, kRetryTimer = 1;
 
 // The program's window, counting its runs (every run reports).
@@ -329,6 +329,16 @@ protected:
         EXPECT_EQ(PathExists(m_trace), event != Event::Revoked || !tick) << static_cast<int>(event);
         NOTIFYICONDATAA icon = TrayIcon();
         EXPECT_TRUE(::Shell_NotifyIconA(NIM_MODIFY, &icon)) << "no icon in the notification area";
+        EXPECT_EQ(LabelWindows(), kInternetOptions) << "labels of boxes let go of are still on the page";
+    }
+
+    // The option labels on the page, whoever holds them: each run rebuilds the page.
+    int LabelWindows()
+    {
+        int labels = 0;
+        for (HWND w = ::GetWindow(m_window.PagePicture(), GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT))
+            labels += ::GetDlgCtrlID(w) == static_cast<int>(COptionCheckBox::kLabelId);
+        return labels;
     }
 
     // What the user changed on the page and never saved: one tick more, or, for the

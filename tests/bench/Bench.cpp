@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <resource.h>
+
 #include "engine/FolderCleaner.h"
 #include "platform/AnsiText.h"
 #include "engine/ProtectedSet.h"
@@ -211,6 +213,36 @@ std::string SelfPath()
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     return path;
+}
+
+// Waits until a window titled TITLE answers messages, shown or not, and then for the
+// program to settle; "ready" or "waits".
+void Settle(const std::string& title)
+{
+    for (const DWORD begin = ::GetTickCount(); ::GetTickCount() - begin < kWindowWaitMs; ::Sleep(10)) {
+        DWORD_PTR answer = 0;
+        HWND window = ::FindWindowA(nullptr, title.c_str());
+        if (window && ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer)) {
+            ::Sleep(3000); // its start-up triggers armed, and whatever it frees after start freed
+            std::printf("ready\n");
+            return;
+        }
+    }
+    std::printf("waits\n");
+}
+
+// "ms": the main window brought back from the tray as its "Open Corvale" item does, to
+// the end of the command (the window is shown with its page when it returns); then it
+// goes back to the tray as its close button sends it.
+void TimeReturn()
+{
+    HWND window = ::FindWindowA(nullptr, kProgramTitle);
+    DWORD_PTR answer = 0;
+    const double ms = Milliseconds(
+        [&] { (void)::SendMessageTimeoutA(window, WM_COMMAND, ID_OPEN, 0, SMTO_NORMAL, kWindowWaitMs, &answer); });
+    std::printf("%.1f\n", ::IsWindowVisible(window) ? ms : -1.0);
+    std::fflush(stdout);
+    (void)::SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, kWindowWaitMs, &answer);
 }
 
 // "ms size": time to a working main window, and the program file's size.
@@ -460,6 +492,10 @@ int Run(const std::vector<std::string>& args)
         PrintTiming(BareCacheLoop, CacheEntriesLeft);
     else if (verb == "startup")
         TimeStartUp(arg);
+    else if (verb == "settle")
+        Settle(arg);
+    else if (verb == "return")
+        TimeReturn();
     else if (verb == "idle")
         MeasureIdle(arg);
     else if (verb == "run")
@@ -469,7 +505,9 @@ int Run(const std::vector<std::string>& args)
     else if (verb == "nothing-armed")
         std::printf("%ld\n", SaveSettings(CleaningOptions{}));
     else {
-        std::fprintf(stderr, "usage: corvale_bench tree|count|sweep|floor|reset-all|cache-*|startup|idle|run ...\n");
+        std::fprintf(
+            stderr,
+            "usage: corvale_bench tree|count|sweep|floor|reset-all|cache-*|startup|settle|return|idle|run ...\n");
         return 2;
     }
     return 0;

@@ -1,11 +1,13 @@
 #pragma once
 // A plain window that offers the option pages what the main window offers them: its
-// picture, the settings record, the control font and the schedule triggers. It gives
+// picture, the settings record, the control font, and the schedule triggers re-armed on
+// a commit. It gives
 // its keys to the dialog keyboard interface and keeps the commands that reach it.
 
 #include "controls/TestWindows.h"
 #include "dialogs/OptionPages.h"
 #include "resource.h"
+#include "triggers/ScheduleTriggers.h"
 
 #include <vector>
 
@@ -28,7 +30,8 @@ public:
     CAnimatedPicture& PagePicture() override { return m_picture; }
     CleaningOptions& OptionsRecord() override { return m_options; }
     HFONT ControlFont() const override { return static_cast<HFONT>(m_font.Get()); }
-    CScheduleTriggers& ScheduleTriggers() override { return m_triggers; }
+    // Re-arms as the main window does.
+    void ScheduleCommitted(const CleaningOptions& before) override { m_triggers.Rearm(before, m_options); }
     bool PreTranslateMessage(MSG* msg) override
     {
         return msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && ::IsDialogMessageA(m_hWnd, msg);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -247,6 +248,57 @@ TEST(Wnd, AnObjectLetGoInsideItsMembersDispatchOrItsOwnDestructionGoesOnceAndAft
     ::DestroyWindow(*outer);
     EXPECT_EQ(destroys, 1) << "let go from its own WM_DESTROY, the window was destroyed twice";
     EXPECT_TRUE(deleted);
+}
+
+// Throws from the way into its code that it is told to.
+class Throwing : public CStatic {
+public:
+    enum class Way { Message, Reflected, AfterTheEnd } way = Way::Message;
+
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (way == Way::Message && msg == kPing)
+            throw std::runtime_error("handler");
+        return CStatic::OnMessage(msg, wParam, lParam);
+    }
+    bool OnReflectedCommand(UINT) override
+    {
+        return way == Way::Reflected ? throw std::runtime_error("reflected") : false;
+    }
+    void PostNcDestroy() override
+    {
+        if (way == Way::AfterTheEnd)
+            throw std::runtime_error("after the end");
+    }
+};
+
+struct Noting : CWnd {
+    bool* deleted;
+    explicit Noting(bool* flag) : deleted(flag) {}
+    ~Noting() override { *deleted = true; }
+};
+
+TEST(Wnd, AnExceptionFromAnyWayIntoObjectCodeEndsThereAndTheDispatchCountComesBack)
+{
+    for (Throwing::Way way : {Throwing::Way::Message, Throwing::Way::Reflected, Throwing::Way::AfterTheEnd}) {
+        Parent parent;
+        ASSERT_TRUE(parent.Create("", WS_POPUP, kSmall, nullptr, 0));
+        Throwing child;
+        child.way = way;
+        ASSERT_TRUE(child.Create("", WS_CHILD, kSmall, parent, 7));
+        if (way == Throwing::Way::Message)
+            EXPECT_EQ(::SendMessageA(child, kPing, 0, 0), 0);
+        else if (way == Throwing::Way::Reflected)
+            ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(7, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(child.GetSafeHwnd()));
+        else
+            child.DestroyWindow();
+        // With no dispatch left on the stack, an object let go of goes at once.
+        bool deleted = false;
+        CWnd::DeleteWhenIdle(new Noting(&deleted));
+        EXPECT_TRUE(deleted) << static_cast<int>(way);
+    }
 }
 
 TEST(Wnd, ObjectsThatOwnTheirWindowDestroyItWithThemselves)
