@@ -24,8 +24,8 @@ const TaskSlots& TaskCatalogue();
 // Slot 1: empties the temporary Internet files folder and deletes every URL-cache entry
 // that is not a cookie.
 void CleanTemporaryInternetFiles(const CTouchPolicy& policy);
-// The same outside a run, as the browser-window watcher does it, silently: with a
-// protected set of its own.
+// The same outside a run, as the main window does it when a browser window closes,
+// silently: with a protected set of its own.
 void CleanTemporaryInternetFiles();
 // Slot 2: the browser history store.
 void ClearBrowserHistory();
