@@ -155,18 +155,24 @@ TEST_F(MainWindowTest, TheCloseButtonReachesTenPixelsAndTheStripAroundItDrags)
     EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "ShowProgress"), 1u) << "closing saved nothing";
 }
 
-// In the tray the window holds no decoded skin; it shows the same page when it returns.
+// In the tray the window holds no decoded skin; it shows the same page when it returns,
+// also when it was closed from the taskbar while minimised (a hidden window restored from
+// its minimised state hears no WM_SHOWWINDOW).
 TEST_F(MainWindowTest, InTheTrayTheSkinIsLetGoAndTheWindowReturnsWithItsPage)
 {
     const Pixels page = Pixels::OfWindow(Window());
     const int objects = CountGdiObjects();
-    ::SendMessageA(Window(), WM_CLOSE, 0, 0);
     ::SendMessageA(Window(), WM_COMMAND, ID_SHOW_PROGRESS, 0); // runs in the tray report nothing
-    ::SendMessageA(Window(), WM_HOTKEY, 1, 0);                 // its run builds the page again
-    EXPECT_LE(CountGdiObjects(), objects - 2) << "the skin's surface stayed, or came back for a page not on show";
-    ::SendMessageA(Window(), WM_COMMAND, ID_OPEN, 0);
-    EXPECT_EQ(CountGdiObjects(), objects);
-    EXPECT_TRUE(Pixels::OfWindow(Window()) == page) << "the page came back otherwise";
+    for (bool minimised : {false, true}) {
+        if (minimised)
+            ::ShowWindow(Window(), SW_MINIMIZE);
+        ::SendMessageA(Window(), WM_CLOSE, 0, 0);
+        ::SendMessageA(Window(), WM_HOTKEY, 1, 0); // its run builds the page again
+        EXPECT_LE(CountGdiObjects(), objects - 2) << "the skin's surface stayed, or came back for a page not on show";
+        ::SendMessageA(Window(), WM_COMMAND, ID_OPEN, 0);
+        EXPECT_EQ(CountGdiObjects(), objects) << minimised;
+        EXPECT_TRUE(Pixels::OfWindow(Window()) == page) << "the page came back otherwise " << minimised;
+    }
 }
 
 TEST_F(MainWindowTest, EscapeClosesToTheTrayAndEnterDoesNotEndTheWindow)
