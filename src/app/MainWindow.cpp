@@ -430,14 +430,18 @@ void CMainWindow::OnBrowserWindowsRevoked()
 
 void CMainWindow::OnQueryEndSession(LPARAM lParam)
 {
-    m_sessionEnding = true;
+    const DWORD reason = static_cast<DWORD>(lParam);
+    // An installer or an update asks running programs whether they can close: the session
+    // goes on, so nothing of the log-off or shutdown cleaning is due, and the program ends
+    // only on the WM_ENDSESSION that follows. When another program refuses, the Restart
+    // Manager sends none: the program goes on as before the question.
+    const bool closeRequest = (reason & ENDSESSION_CLOSEAPP) != 0;
+    if (!closeRequest)
+        m_sessionEnding = true;
     // Saved before anything else: Windows may end the process while the run goes.
     CommitPage();
     (void)SaveSettings(m_options); // a key that cannot be written keeps the last saved settings
-    const DWORD reason = static_cast<DWORD>(lParam);
-    // An installer or an update asks running programs to close: the session goes on, so
-    // nothing of the log-off or shutdown cleaning is due.
-    if (reason & ENDSESSION_CLOSEAPP)
+    if (closeRequest)
         return;
     const bool logOff = (reason & ENDSESSION_LOGOFF) != 0;
     if (m_options.OptionFlags[logOff ? Option::OnLogoff : Option::OnShutdown] != 1)

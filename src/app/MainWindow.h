@@ -107,7 +107,7 @@ private:
     CleaningOptions m_options;
     bool m_startHidden;
     bool m_exitRequested = false;
-    // From a session-end query that was answered until the session goes on.
+    // From a query of the session's end (not an installer's question) until the session goes on.
     bool m_sessionEnding = false;
     bool m_finalCloseDone = false;
     HICON m_icon;

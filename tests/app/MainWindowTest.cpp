@@ -237,6 +237,12 @@ TEST_F(MainWindowTest, TheSessionsEndSavesBeforeItsRunAndAnUpdatesCloseRequestCl
     trace = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
     EXPECT_EQ(::SendMessageA(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
     EXPECT_TRUE(PathExists(trace)) << "an installer asking programs to close set off the shutdown cleaning";
+    // Another program refused the installer, which sends no WM_ENDSESSION then: the
+    // program goes on as before the question.
+    EXPECT_EQ(::SendMessageA(Window(), UM_INSTANCE_REQUEST, 0, 0), 1) << "a later start is refused for good";
+    PressAndRelease(Window(), 456, 21, IDC_HAND);
+    PumpFor(50);
+    EXPECT_EQ(m_window->CurrentPage(), 0) << "closing after an installer's question ended the program";
 }
 
 TEST_F(MainWindowTest, ASecondStartIsAnsweredWhileTheStartUpRunGoesAndItsOwnRunFollowsTheAnswer)
