@@ -7,7 +7,6 @@
 #include "platform/Gdi.h"
 #include "platform/MessagePump.h"
 #include "settings/SettingsStore.h"
-#include "triggers/ScheduleRules.h"
 
 #include <resource.h>
 #include <version.h>
@@ -411,7 +410,7 @@ void CMainWindow::OnTimer(UINT_PTR id)
     } else if (m_schedule.IsDailyTimer(id)) {
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
-        if (IsDailyRunMinute(m_options.Time, now.wHour, now.wMinute))
+        if (m_dailyRun.Pass(m_options.Time, now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute))
             StartCleaningRun();
     } else if (id == CBrowserCloseWatcher::kSubscribeTimer) {
         (void)::KillTimer(m_hWnd, id); // one try per asking

@@ -13,6 +13,7 @@
 #include "platform/Controls.h"
 #include "settings/CleaningOptions.h"
 #include "triggers/BrowserCloseWatcher.h"
+#include "triggers/ScheduleRules.h"
 #include "triggers/ScheduleTriggers.h"
 
 #include <memory>
@@ -115,6 +116,7 @@ private:
     CToolTipCtrl m_toolTip;
     CTrayIcon m_tray;
     CScheduleTriggers m_schedule;
+    DailyRunGate m_dailyRun;
     COptionPages m_pages;
     CBrowserCloseWatcher m_watcher;
     WndPtr<CProgressWindow> m_progress;

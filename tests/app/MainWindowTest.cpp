@@ -264,6 +264,25 @@ TEST_F(MainWindowTest, ASecondStartIsAnsweredWhileTheStartUpRunGoesAndItsOwnRunF
     EXPECT_EQ(m_window->runs, 2) << "the second start's run never came";
 }
 
+// The daily timer ticks twice in its minute when one tick is held back across the
+// minute's start: the daily cleaning runs once.
+TEST_F(MainWindowTest, TwoTicksOfTheDailyTimerInItsMinuteCleanOnce)
+{
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    if (now.wSecond >= 58) { // both ticks within this minute
+        ::Sleep(2500);
+        ::GetLocalTime(&now);
+    }
+    const CleaningOptions before = m_window->Settings();
+    m_window->Settings().OptionFlags[Option::DailyAt] = 1;
+    m_window->Settings().Time = now.wHour * 60 + now.wMinute;
+    m_window->ScheduleCommitted(before);
+    for (int tick = 0; tick < 2; ++tick)
+        ::SendMessageA(Window(), WM_TIMER, CScheduleTriggers::kDailyTimer, 0);
+    EXPECT_EQ(m_window->runs, 1);
+}
+
 // The user's end and the session's, in either order around the closing run: a refused
 // end changes nothing, and what the user asked for stands.
 TEST_F(MainWindowTest, TheUsersEndAndTheSessionsEndStayApartInEitherOrder)
