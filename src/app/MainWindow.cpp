@@ -486,6 +486,17 @@ void CMainWindow::ShowTrayMenu()
 
 void CMainWindow::OnContextMenu(int x, int y)
 {
+    // The menu key and Shift+F10 give no point: the menu opens below the control with
+    // the focus, or at the window's corner, not at the corner of the screen.
+    if (x == -1 && y == -1) {
+        HWND focus = ::GetFocus();
+        const bool onControl = focus && ::IsChild(m_hWnd, focus);
+        RECT anchor = GetWindowRect();
+        if (onControl)
+            ::GetWindowRect(focus, &anchor);
+        x = anchor.left;
+        y = onControl ? anchor.bottom : anchor.top;
+    }
     MenuHandle menu = LoadContextMenu(CurrentPage(), m_options);
     if (HMENU popup = ::GetSubMenu(menu.Get(), 0))
         ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, m_hWnd, nullptr);

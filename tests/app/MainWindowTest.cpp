@@ -581,6 +581,40 @@ void CALLBACK CloseKeepListDialog(HWND, UINT, UINT_PTR, DWORD)
     ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfKeepListDialog, 0);
 }
 
+RECT g_menuRect{};
+
+BOOL CALLBACK NoteAndEndMenu(HWND window, LPARAM)
+{
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32768" || !::IsWindowVisible(window))
+        return TRUE;
+    ::GetWindowRect(window, &g_menuRect);
+    ::EndMenu();
+    return FALSE;
+}
+
+// Notes where the open menu is, then closes it.
+void CALLBACK NoteMenuPlace(HWND, UINT, UINT_PTR, DWORD)
+{
+    ::EnumThreadWindows(::GetCurrentThreadId(), NoteAndEndMenu, 0);
+}
+
+// The menu key and Shift+F10 send WM_CONTEXTMENU without a point (-1, -1): the menu
+// opens at the option with the focus, not in the corner of the screen.
+TEST_F(MainWindowTest, TheContextMenuFromTheKeyboardOpensAtTheFocusedOption)
+{
+    ::SetWindowPos(Window(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SetFocus(Box(12));
+    RECT option{};
+    ::GetWindowRect(Box(12), &option);
+    g_menuRect = {};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, NoteMenuPlace);
+    ::SendMessageA(Box(12), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Box(12)), -1);
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(test::Box(g_menuRect.left, g_menuRect.top, 0, 0), test::Box(option.left, option.bottom, 0, 0));
+}
+
 TEST_F(MainWindowTest, AltCOpensTheKeepListDialogAndTheWindowHasItsIconToDrag)
 {
     g_keepListDialog = nullptr;
