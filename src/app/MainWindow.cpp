@@ -138,7 +138,10 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == m_taskbarCreated && m_taskbarCreated != 0) {
         // Explorer restarted and lost every icon and its window collection: our icon
-        // comes back and the watcher subscribes to the new collection.
+        // comes back and the watcher subscribes to the new collection. A program whose
+        // end removed them (a run still pumps until it returns) leaves them gone.
+        if (m_finalCloseDone)
+            return 0;
         m_tray.Add(m_hWnd);
         m_watcher.RenewSubscription();
         return 0;

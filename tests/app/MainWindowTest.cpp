@@ -203,6 +203,13 @@ TEST_F(MainWindowTest, CommandsFlipTheProgressChoicesAndExitEndsWithEverythingRe
     EXPECT_EQ(m_window->CurrentPage(), -1);
     EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page3"), 0x7Fu);
     EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "CleaningAutoClose"), 1u);
+    // Explorer restarting while the program ends (a run still pumping) brings no icon back.
+    ::SendMessageA(Window(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = Window();
+    icon.uID = CTrayIcon::kId;
+    EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &icon)) << "an icon the ended program leaves behind";
 }
 
 TEST_F(MainWindowTest, CleanNowCleansWhatIsTickedEvenBeforeThePageIsCommitted)
