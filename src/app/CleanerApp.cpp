@@ -48,10 +48,13 @@ bool FirstEndedBeforeTheRequest(HANDLE instance, bool unload)
             // Only the process the user started may hand on the foreground.
             (void)::AllowSetForegroundWindow(process); // a start not in front has none to hand on
             // The running instance comes to the front, or ends. One that is ending answers
-            // 0, and one that hangs none: this start then waits to take its place.
+            // 0, and one that hangs none: this start then waits to take its place. Not
+            // SMTO_ABORTIFHUNG: a run pumps only between its steps, a step of more than 5 s
+            // makes the program look hung, and such a request would never reach it; sent
+            // this way it is answered once the step is over, if only after the timeout.
             DWORD_PTR answer = 0;
-            if ((::SendMessageTimeoutA(running, UM_INSTANCE_REQUEST, unload ? 1 : 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                                       kRequestTimeoutMs, &answer) &&
+            if ((::SendMessageTimeoutA(running, UM_INSTANCE_REQUEST, unload ? 1 : 0, 0, SMTO_BLOCK, kRequestTimeoutMs,
+                                       &answer) &&
                  answer != 0) ||
                 unload)
                 return false;

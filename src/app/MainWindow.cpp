@@ -7,7 +7,6 @@
 #include "platform/Gdi.h"
 #include "platform/MessagePump.h"
 #include "settings/SettingsStore.h"
-#include "triggers/ScheduleRules.h"
 
 #include <resource.h>
 #include <version.h>
@@ -139,7 +138,10 @@ LRESULT CMainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == m_taskbarCreated && m_taskbarCreated != 0) {
         // Explorer restarted and lost every icon and its window collection: our icon
-        // comes back and the watcher subscribes to the new collection.
+        // comes back and the watcher subscribes to the new collection. A program whose
+        // end removed them (a run still pumps until it returns) leaves them gone.
+        if (m_finalCloseDone)
+            return 0;
         m_tray.Add(m_hWnd);
         m_watcher.RenewSubscription();
         return 0;
@@ -411,7 +413,7 @@ void CMainWindow::OnTimer(UINT_PTR id)
     } else if (m_schedule.IsDailyTimer(id)) {
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
-        if (IsDailyRunMinute(m_options.Time, now.wHour, now.wMinute))
+        if (m_dailyRun.Pass(m_options.Time, now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute))
             StartCleaningRun();
     } else if (id == CBrowserCloseWatcher::kSubscribeTimer) {
         (void)::KillTimer(m_hWnd, id); // one try per asking
@@ -430,14 +432,18 @@ void CMainWindow::OnBrowserWindowsRevoked()
 
 void CMainWindow::OnQueryEndSession(LPARAM lParam)
 {
-    m_sessionEnding = true;
+    const DWORD reason = static_cast<DWORD>(lParam);
+    // An installer or an update asks running programs whether they can close: the session
+    // goes on, so nothing of the log-off or shutdown cleaning is due, and the program ends
+    // only on the WM_ENDSESSION that follows. When another program refuses, the Restart
+    // Manager sends none: the program goes on as before the question.
+    const bool closeRequest = (reason & ENDSESSION_CLOSEAPP) != 0;
+    if (!closeRequest)
+        m_sessionEnding = true;
     // Saved before anything else: Windows may end the process while the run goes.
     CommitPage();
     (void)SaveSettings(m_options); // a key that cannot be written keeps the last saved settings
-    const DWORD reason = static_cast<DWORD>(lParam);
-    // An installer or an update asks running programs to close: the session goes on, so
-    // nothing of the log-off or shutdown cleaning is due.
-    if (reason & ENDSESSION_CLOSEAPP)
+    if (closeRequest)
         return;
     const bool logOff = (reason & ENDSESSION_LOGOFF) != 0;
     if (m_options.OptionFlags[logOff ? Option::OnLogoff : Option::OnShutdown] != 1)
@@ -483,6 +489,17 @@ void CMainWindow::ShowTrayMenu()
 
 void CMainWindow::OnContextMenu(int x, int y)
 {
+    // The menu key and Shift+F10 give no point: the menu opens below the control with
+    // the focus, or at the window's corner, not at the corner of the screen.
+    if (x == -1 && y == -1) {
+        HWND focus = ::GetFocus();
+        const bool onControl = focus && ::IsChild(m_hWnd, focus);
+        RECT anchor = GetWindowRect();
+        if (onControl)
+            ::GetWindowRect(focus, &anchor);
+        x = anchor.left;
+        y = onControl ? anchor.bottom : anchor.top;
+    }
     MenuHandle menu = LoadContextMenu(CurrentPage(), m_options);
     if (HMENU popup = ::GetSubMenu(menu.Get(), 0))
         ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, m_hWnd, nullptr);

@@ -13,6 +13,7 @@
 #include "platform/Controls.h"
 #include "settings/CleaningOptions.h"
 #include "triggers/BrowserCloseWatcher.h"
+#include "triggers/ScheduleRules.h"
 #include "triggers/ScheduleTriggers.h"
 
 #include <memory>
@@ -107,7 +108,7 @@ private:
     CleaningOptions m_options;
     bool m_startHidden;
     bool m_exitRequested = false;
-    // From a session-end query that was answered until the session goes on.
+    // From a query of the session's end (not an installer's question) until the session goes on.
     bool m_sessionEnding = false;
     bool m_finalCloseDone = false;
     HICON m_icon;
@@ -115,6 +116,7 @@ private:
     CToolTipCtrl m_toolTip;
     CTrayIcon m_tray;
     CScheduleTriggers m_schedule;
+    DailyRunGate m_dailyRun;
     COptionPages m_pages;
     CBrowserCloseWatcher m_watcher;
     WndPtr<CProgressWindow> m_progress;

@@ -43,11 +43,16 @@ LRESULT CSkinnedDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return dragging ? 0 : Default();
     }
     case WM_LBUTTONUP: OnButtonUp(x, y); return Default();
-    case WM_SHOWWINDOW:
-        // A window out of sight holds no decoded skin; it is decoded again before the
-        // window shows.
-        m_picture.SetShown(wParam != FALSE);
+    case WM_WINDOWPOSCHANGED: {
+        // A window out of sight holds no decoded skin; it is decoded again as it shows.
+        // Every way of showing or hiding ends here, WM_SHOWWINDOW not: a hidden window
+        // restored from its minimised state (closed from the taskbar while minimised,
+        // then opened from the tray) hears none.
+        const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if (position->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))
+            m_picture.SetShown((position->flags & SWP_SHOWWINDOW) != 0);
         return Default();
+    }
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a menu, a message box): the drag is over.
         m_dragging = false;

@@ -79,4 +79,15 @@ bool IsDailyRunMinute(int time, int hour, int minute)
     return hour * 60 + minute == time;
 }
 
+bool DailyRunGate::Pass(int time, int year, int month, int day, int hour, int minute)
+{
+    if (!IsDailyRunMinute(time, hour, minute))
+        return false;
+    const long long run = ((static_cast<long long>(year) * 13 + month) * 32 + day) * kMinutesPerDay + time;
+    if (run == m_lastRun)
+        return false;
+    m_lastRun = run;
+    return true;
+}
+
 } // namespace corvale

@@ -32,4 +32,17 @@ std::string DigitsForTime(int time);
 // Whether the local clock's hour and minute are the daily run's minute.
 bool IsDailyRunMinute(int time, int hour, int minute);
 
+// Lets the daily run through once in its minute of a day. The once-a-minute timer can
+// tick twice in that minute (a tick held back across the minute's start by a busy queue,
+// then the next on time), and the hour the clock repeats when summer time ends repeats it.
+class DailyRunGate {
+public:
+    // Whether a tick at this local date and time starts the daily run set for `time`.
+    bool Pass(int time, int year, int month, int day, int hour, int minute);
+
+private:
+    // The day and set time of the last run let through, as one number; -1 for none.
+    long long m_lastRun = -1;
+};
+
 } // namespace corvale

@@ -155,18 +155,24 @@ TEST_F(MainWindowTest, TheCloseButtonReachesTenPixelsAndTheStripAroundItDrags)
     EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "ShowProgress"), 1u) << "closing saved nothing";
 }
 
-// In the tray the window holds no decoded skin; it shows the same page when it returns.
+// In the tray the window holds no decoded skin; it shows the same page when it returns,
+// also when it was closed from the taskbar while minimised (a hidden window restored from
+// its minimised state hears no WM_SHOWWINDOW).
 TEST_F(MainWindowTest, InTheTrayTheSkinIsLetGoAndTheWindowReturnsWithItsPage)
 {
     const Pixels page = Pixels::OfWindow(Window());
     const int objects = CountGdiObjects();
-    ::SendMessageA(Window(), WM_CLOSE, 0, 0);
     ::SendMessageA(Window(), WM_COMMAND, ID_SHOW_PROGRESS, 0); // runs in the tray report nothing
-    ::SendMessageA(Window(), WM_HOTKEY, 1, 0);                 // its run builds the page again
-    EXPECT_LE(CountGdiObjects(), objects - 2) << "the skin's surface stayed, or came back for a page not on show";
-    ::SendMessageA(Window(), WM_COMMAND, ID_OPEN, 0);
-    EXPECT_EQ(CountGdiObjects(), objects);
-    EXPECT_TRUE(Pixels::OfWindow(Window()) == page) << "the page came back otherwise";
+    for (bool minimised : {false, true}) {
+        if (minimised)
+            ::ShowWindow(Window(), SW_MINIMIZE);
+        ::SendMessageA(Window(), WM_CLOSE, 0, 0);
+        ::SendMessageA(Window(), WM_HOTKEY, 1, 0); // its run builds the page again
+        EXPECT_LE(CountGdiObjects(), objects - 2) << "the skin's surface stayed, or came back for a page not on show";
+        ::SendMessageA(Window(), WM_COMMAND, ID_OPEN, 0);
+        EXPECT_EQ(CountGdiObjects(), objects) << minimised;
+        EXPECT_TRUE(Pixels::OfWindow(Window()) == page) << "the page came back otherwise " << minimised;
+    }
 }
 
 TEST_F(MainWindowTest, EscapeClosesToTheTrayAndEnterDoesNotEndTheWindow)
@@ -197,6 +203,13 @@ TEST_F(MainWindowTest, CommandsFlipTheProgressChoicesAndExitEndsWithEverythingRe
     EXPECT_EQ(m_window->CurrentPage(), -1);
     EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Page3"), 0x7Fu);
     EXPECT_EQ(GetDwordValue(HKEY_CURRENT_USER, kSettingsKeyPath, "CleaningAutoClose"), 1u);
+    // Explorer restarting while the program ends (a run still pumping) brings no icon back.
+    ::SendMessageA(Window(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = Window();
+    icon.uID = CTrayIcon::kId;
+    EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &icon)) << "an icon the ended program leaves behind";
 }
 
 TEST_F(MainWindowTest, CleanNowCleansWhatIsTickedEvenBeforeThePageIsCommitted)
@@ -231,6 +244,12 @@ TEST_F(MainWindowTest, TheSessionsEndSavesBeforeItsRunAndAnUpdatesCloseRequestCl
     trace = m_state.Root().File("Cache\\Content.IE5\\X1\\page[1].htm");
     EXPECT_EQ(::SendMessageA(Window(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
     EXPECT_TRUE(PathExists(trace)) << "an installer asking programs to close set off the shutdown cleaning";
+    // Another program refused the installer, which sends no WM_ENDSESSION then: the
+    // program goes on as before the question.
+    EXPECT_EQ(::SendMessageA(Window(), UM_INSTANCE_REQUEST, 0, 0), 1) << "a later start is refused for good";
+    PressAndRelease(Window(), 456, 21, IDC_HAND);
+    PumpFor(50);
+    EXPECT_EQ(m_window->CurrentPage(), 0) << "closing after an installer's question ended the program";
 }
 
 TEST_F(MainWindowTest, ASecondStartIsAnsweredWhileTheStartUpRunGoesAndItsOwnRunFollowsTheAnswer)
@@ -250,6 +269,25 @@ TEST_F(MainWindowTest, ASecondStartIsAnsweredWhileTheStartUpRunGoesAndItsOwnRunF
     EXPECT_EQ(answer, 1u);
     EXPECT_EQ(runsAtTheAnswer, 1) << "the second start's run went inside its call";
     EXPECT_EQ(m_window->runs, 2) << "the second start's run never came";
+}
+
+// The daily timer ticks twice in its minute when one tick is held back across the
+// minute's start: the daily cleaning runs once.
+TEST_F(MainWindowTest, TwoTicksOfTheDailyTimerInItsMinuteCleanOnce)
+{
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    if (now.wSecond >= 58) { // both ticks within this minute
+        ::Sleep(2500);
+        ::GetLocalTime(&now);
+    }
+    const CleaningOptions before = m_window->Settings();
+    m_window->Settings().OptionFlags[Option::DailyAt] = 1;
+    m_window->Settings().Time = now.wHour * 60 + now.wMinute;
+    m_window->ScheduleCommitted(before);
+    for (int tick = 0; tick < 2; ++tick)
+        ::SendMessageA(Window(), WM_TIMER, CScheduleTriggers::kDailyTimer, 0);
+    EXPECT_EQ(m_window->runs, 1);
 }
 
 // The user's end and the session's, in either order around the closing run: a refused
@@ -548,6 +586,40 @@ BOOL CALLBACK CloseIfKeepListDialog(HWND window, LPARAM)
 void CALLBACK CloseKeepListDialog(HWND, UINT, UINT_PTR, DWORD)
 {
     ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfKeepListDialog, 0);
+}
+
+RECT g_menuRect{};
+
+BOOL CALLBACK NoteAndEndMenu(HWND window, LPARAM)
+{
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32768" || !::IsWindowVisible(window))
+        return TRUE;
+    ::GetWindowRect(window, &g_menuRect);
+    ::EndMenu();
+    return FALSE;
+}
+
+// Notes where the open menu is, then closes it.
+void CALLBACK NoteMenuPlace(HWND, UINT, UINT_PTR, DWORD)
+{
+    ::EnumThreadWindows(::GetCurrentThreadId(), NoteAndEndMenu, 0);
+}
+
+// The menu key and Shift+F10 send WM_CONTEXTMENU without a point (-1, -1): the menu
+// opens at the option with the focus, not in the corner of the screen.
+TEST_F(MainWindowTest, TheContextMenuFromTheKeyboardOpensAtTheFocusedOption)
+{
+    ::SetWindowPos(Window(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SetFocus(Box(12));
+    RECT option{};
+    ::GetWindowRect(Box(12), &option);
+    g_menuRect = {};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, NoteMenuPlace);
+    ::SendMessageA(Box(12), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Box(12)), -1);
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(test::Box(g_menuRect.left, g_menuRect.top, 0, 0), test::Box(option.left, option.bottom, 0, 0));
 }
 
 TEST_F(MainWindowTest, AltCOpensTheKeepListDialogAndTheWindowHasItsIconToDrag)

@@ -37,6 +37,14 @@ TEST(ScheduleRules, DailyRunMinuteAndStartupRanges)
         {720, 12, 0, true}, {720, 12, 1, false}, {720, 11, 59, false}, {0, 0, 0, true}, {1439, 23, 59, true}};
     for (const auto& [time, hour, minute, due] : minutes)
         EXPECT_EQ(due, IsDailyRunMinute(time, hour, minute)) << time << " " << hour << ":" << minute;
+    // Once in the minute of a day: a second tick in it, or the minute again in the hour
+    // summer time repeats, runs nothing; the next day, or a new time set that day, runs.
+    const std::tuple<int, int, bool> ticks[] = {
+        {720, 10, true}, {720, 10, false}, {720, 11, true}, {725, 11, true}, {725, 11, false}};
+    DailyRunGate gate;
+    for (const auto& [time, day, passes] : ticks)
+        EXPECT_EQ(passes, gate.Pass(time, 2024, 10, day, time / 60, time % 60)) << time << " on " << day;
+    EXPECT_FALSE(gate.Pass(720, 2024, 10, 12, 12, 1));
     // Start-up arms the interval timer from 1 to 998 minutes, the daily one from 00:01.
     EXPECT_TRUE(IntervalArmsAtStartup(1) && IntervalArmsAtStartup(998) && TimeArmsAtStartup(1) &&
                 TimeArmsAtStartup(1439));
