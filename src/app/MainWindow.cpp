@@ -109,9 +109,10 @@ BOOL CMainWindow::OnInitDialog()
     // The visible template shows the window when this returns; a start into the tray
     // hides it again once the start-up triggers have run.
     ShowWindow(SW_HIDE);
-    // Run elevated, the program would hear neither a later start nor the restarted
-    // Explorer, both at the user's level: exactly these two messages pass.
-    for (UINT message : {UM_INSTANCE_REQUEST, m_taskbarCreated}) {
+    // Run elevated, the program would hear neither a later start, nor the restarted
+    // Explorer, nor a click on its icon, all at the user's level: exactly these three
+    // messages pass.
+    for (UINT message : {UM_INSTANCE_REQUEST, m_taskbarCreated, CTrayIcon::kCallbackMessage}) {
         if (g_allowMessage && message != 0)
             (void)g_allowMessage(m_hWnd, message, kAllowMessage, nullptr); // not elevated: nothing to let through
     }
