@@ -470,7 +470,8 @@ const std::string kExplorerKey = "Software\\Microsoft\\Windows\\CurrentVersion\\
 class RegistryListRunTest : public CatalogueRunTest, public ::testing::WithParamInterface<ListRow> {
 protected:
     // Entries as the lists hold them: item lists with zeros inside, their order, empty
-    // data, the default value, the longest name, other types, a name in another script.
+    // data, the default value, the longest name, other types, a name in another script, a
+    // name with a zero inside (which the Win32 calls would cut short to another name).
     static void Fill(HKEY root, const std::string& key)
     {
         std::string itemList(3000, '\0');
@@ -484,6 +485,7 @@ protected:
             test::SetDwordValue(root, at, std::string(255, 'n'), 1);
             test::SetRaw(root, at, "a", REG_MULTI_SZ, std::string("x\0y\0", 5));
             test::SetWideString(root, at, L"\x65E5\x672C\x8A9E", L"\x65E5\x672C\x8A9E.txt");
+            test::SetCountedValue(root, at, std::wstring(L"0\0hidden", 8), 1);
         }
     }
 };

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -503,6 +504,45 @@ TEST_F(SafetyMatrixTest, EveryAttackTakesWhatMustGoAndLosesNothingElse)
                  for (const std::string& link : links)
                      test::DeleteRegistryLink(link);
                  test::DeleteKeyTree(HKEY_CURRENT_USER, victim);
+             });
+         }},
+        // Beside the search assistant's lists, subkeys named as only the native calls name
+        // them: one named by a single zero, which the Win32 calls read as the list key
+        // itself, and one longer than Windows' 255 characters (Wine makes it), listed first.
+        {"SubKeysNamedPastWhatWin32Spells",
+         [&](std::vector<std::wstring>&) {
+             const std::string key = test::kSearchAssistantKey;
+             test::SetString(HKEY_CURRENT_USER, key, "own", "stays");
+             test::SetString(HKEY_CURRENT_USER, key + "\\5001", "0", "secret words");
+             auto zero = std::make_shared<test::CountedKey>(HKEY_CURRENT_USER, key, std::wstring(1, L'\0'));
+             auto longName = std::make_shared<test::CountedKey>(HKEY_CURRENT_USER, key, std::wstring(256, L'0'));
+             ASSERT_EQ(1u, longName->ValueNames().size()) << "no long key made";
+             afterTheRun.push_back([=]() mutable {
+                 EXPECT_EQ(Names{"own"}, test::ValueNames(HKEY_CURRENT_USER, key));
+                 EXPECT_EQ(Names{}, test::ValueNames(HKEY_CURRENT_USER, key + "\\5001"));
+                 EXPECT_EQ(0u, longName->ValueNames().size());
+                 EXPECT_EQ(1u, zero->ValueNames().size()) << "a key the open would name otherwise is left";
+                 zero.reset();
+                 longName.reset();
+             });
+         }},
+        // The Open/Save boxes' key, above the lists of Windows Vista and later, made a registry
+        // link to another key of the user's that holds keys of the same names.
+        {"ParentOfTheListsMadeARegistryLink",
+         [&](std::vector<std::wstring>&) {
+             const std::string parent = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32";
+             const std::string victim = "Software\\CorvaleTests\\parent-link-victim";
+             for (const char* list : {"OpenSavePidlMRU", "OpenSavePidlMRU\\txt", "LastVisitedPidlMRU", "LastVisitedMRU"})
+                 test::SetString(HKEY_CURRENT_USER, victim + "\\" + list, "precious", "the user's");
+             const std::string before = test::KeyTreeText(HKEY_CURRENT_USER, victim);
+             test::DeleteKeyTree(HKEY_CURRENT_USER, parent);
+             test::MakeRegistryLink(parent, victim);
+             ASSERT_EQ(Names{"precious"}, test::ValueNames(HKEY_CURRENT_USER, parent + "\\LastVisitedMRU")) << "no link";
+             afterTheRun.push_back([=] {
+                 EXPECT_EQ(before, test::KeyTreeText(HKEY_CURRENT_USER, victim));
+                 test::DeleteRegistryLink(parent);
+                 test::DeleteKeyTree(HKEY_CURRENT_USER, victim);
+                 test::CreateKey(HKEY_CURRENT_USER, parent);
              });
          }},
         // Cache entries, a page and a cookie, whose files climb out of the cache.

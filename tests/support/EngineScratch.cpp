@@ -330,6 +330,89 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& path)
     return names;
 }
 
+namespace {
+
+struct CountedName {
+    USHORT length;
+    USHORT maximumLength;
+    const wchar_t* buffer;
+};
+struct KeyAttributes {
+    ULONG length;
+    HANDLE root;
+    const CountedName* name;
+    ULONG attributes;
+    void* securityDescriptor;
+    void* qualityOfService;
+};
+
+template <typename Function> Function Native(const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), name)));
+}
+
+CountedName Counted(const std::wstring& name)
+{
+    const auto bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    return {bytes, bytes, name.data()};
+}
+
+} // namespace
+
+void SetCountedValue(HKEY root, const std::string& path, const std::wstring& name, DWORD data)
+{
+    using SetValue = LONG(NTAPI*)(HANDLE, const CountedName*, ULONG, ULONG, const void*, ULONG);
+    CreateKey(root, path);
+    HKEY key = OpenForTest(root, path);
+    if (!key)
+        return;
+    const CountedName counted = Counted(name);
+    Native<SetValue>("NtSetValueKey")(key, &counted, 0, REG_DWORD, &data, sizeof(data));
+    ::RegCloseKey(key);
+}
+
+CountedKey::CountedKey(HKEY root, const std::string& path, std::wstring name)
+{
+    using CreateKeyFunction = LONG(NTAPI*)(HANDLE*, ACCESS_MASK, const KeyAttributes*, ULONG, void*, ULONG, ULONG*);
+    CreateKey(root, path);
+    HKEY parent = OpenForTest(root, path);
+    if (!parent)
+        return;
+    const CountedName counted = Counted(name);
+    const KeyAttributes attributes{sizeof(KeyAttributes), parent, &counted, 0x40 /* OBJ_CASE_INSENSITIVE */, nullptr,
+                                   nullptr};
+    // Volatile: it goes with the session, and may sit below a volatile key.
+    if (Native<CreateKeyFunction>("NtCreateKey")(&m_key, KEY_ALL_ACCESS, &attributes, 0, nullptr, REG_OPTION_VOLATILE,
+                                                 nullptr) != 0)
+        m_key = nullptr;
+    ::RegCloseKey(parent);
+    const DWORD one = 1;
+    if (m_key)
+        ::RegSetValueExW(static_cast<HKEY>(m_key), L"v", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
+}
+
+CountedKey::~CountedKey()
+{
+    if (!m_key)
+        return;
+    Native<LONG(NTAPI*)(HANDLE)>("NtDeleteKey")(m_key);
+    ::CloseHandle(m_key);
+}
+
+std::vector<std::wstring> CountedKey::ValueNames() const
+{
+    std::vector<std::wstring> names;
+    for (DWORD index = 0; m_key; ++index) {
+        wchar_t name[16384];
+        DWORD length = 16384;
+        if (::RegEnumValueW(static_cast<HKEY>(m_key), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
 std::vector<std::string> SubKeyNames(HKEY root, const std::string& path)
 {
     std::vector<std::string> names;

@@ -83,6 +83,23 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& path);
 void MakeRegistryLink(const std::string& path, const std::string& target);
 void DeleteRegistryLink(const std::string& path);
 std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
+// Names only the native calls spell, as any of the user's programs may make them: a
+// zero character inside a value's name, or a key name with one inside.
+void SetCountedValue(HKEY root, const std::string& path, const std::wstring& name, DWORD data);
+class CountedKey {
+public:
+    // A subkey of root\path with a value "v" in it; removed again at the end, before the
+    // Win32 calls meet a name they cannot spell.
+    CountedKey(HKEY root, const std::string& path, std::wstring name);
+    ~CountedKey();
+    CountedKey(const CountedKey&) = delete;
+    CountedKey& operator=(const CountedKey&) = delete;
+    // The names of the key's values.
+    std::vector<std::wstring> ValueNames() const;
+
+private:
+    HANDLE m_key = nullptr;
+};
 // A key with its values (names, types, bytes) and subkeys as text, to compare whole.
 std::string KeyTreeText(HKEY root, const std::string& path);
 
