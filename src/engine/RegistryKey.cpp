@@ -4,12 +4,30 @@
 #include <cstring>
 #include <vector>
 
+// In ntdll since Windows NT; no header of the user-mode SDK declares it. It takes the
+// name counted, so a name with a zero inside is deleted as itself.
+struct CountedName {
+    USHORT length;
+    USHORT maximumLength;
+    const wchar_t* buffer;
+};
+extern "C" LONG NTAPI NtDeleteValueKey(HANDLE key, const CountedName* name);
+
 namespace corvale {
 namespace {
 
-// Key names have up to 255 characters, value names up to 16,383; and the terminator.
+// Key names have up to 255 characters on Windows (Wine takes 256), value names up to
+// 16,383; and the terminator. A key name past the first buffer is read with the second.
 constexpr DWORD kKeyNameBufferSize = 256;
+constexpr DWORD kLongKeyNameBufferSize = 32768;
 constexpr DWORD kValueNameBufferSize = 16384;
+
+// A name with a zero inside reaches the Win32 calls cut short, as another name: a key
+// named by a single zero would open as its parent itself.
+bool HoldsZero(const std::wstring& name)
+{
+    return name.find(L'\0') != std::wstring::npos;
+}
 
 // A key opened as itself, link or not, is a link when it holds its target.
 bool IsLinkKey(HKEY key)
@@ -80,6 +98,8 @@ void CRegistryKey::Close()
 bool CRegistryKey::Reopen(const std::wstring& name, HKEY parent)
 {
     m_key.Reset();
+    if (HoldsZero(name))
+        return false;
     if (m_reach == Reach::NoLinks) {
         m_key.Reset(OpenWithoutLinks(parent, name, m_access));
         return m_key.IsValid();
@@ -138,13 +158,23 @@ bool CRegistryKey::EnumSubKey(DWORD index, CRegistryKey& child) const
 {
     if (!m_key)
         return false;
-    wchar_t name[kKeyNameBufferSize];
+    std::vector<wchar_t> name(kKeyNameBufferSize);
     DWORD nameLength = kKeyNameBufferSize;
-    if (::RegEnumKeyExW(m_key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
+    LONG status = ::RegEnumKeyExW(m_key.Get(), index, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) {
+        name.resize(kLongKeyNameBufferSize);
+        nameLength = kLongKeyNameBufferSize;
+        status = ::RegEnumKeyExW(m_key.Get(), index, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+    }
     child.m_access = m_access;
     child.m_reach = m_reach;
-    child.Reopen(std::wstring(name, nameLength), m_key.Get());
+    if (status != ERROR_SUCCESS) {
+        // A subkey whose name cannot be read is left, and the walk goes on past it; any
+        // other failure (the end, or the key itself deleted meanwhile) ends the walk.
+        child.Close();
+        return status == ERROR_MORE_DATA;
+    }
+    child.Reopen(std::wstring(name.data(), nameLength), m_key.Get());
     return true;
 }
 
@@ -158,8 +188,18 @@ LONG CRegistryKey::SetDword(const std::wstring& name, DWORD value)
 
 void CRegistryKey::DeleteValue(const std::wstring& name)
 {
-    if (m_key)
-        (void)::RegDeleteValueW(m_key.Get(), name.c_str()); // a value that stays is left alone
+    (void)DeleteNamedValue(name); // a value that stays is left alone
+}
+
+bool CRegistryKey::DeleteNamedValue(const std::wstring& name)
+{
+    if (!m_key)
+        return false;
+    if (!HoldsZero(name))
+        return ::RegDeleteValueW(m_key.Get(), name.c_str()) == ERROR_SUCCESS;
+    const auto bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    const CountedName counted{bytes, bytes, name.data()};
+    return ::NtDeleteValueKey(m_key.Get(), &counted) == 0;
 }
 
 void CRegistryKey::DeleteFoundValue(const RegistryValue& value)
@@ -179,7 +219,7 @@ void CRegistryKey::DeleteAllValues()
     RegistryValue value;
     DWORD index = 0;
     while (EnumValue(index, value).Found) {
-        if (::RegDeleteValueW(m_key.Get(), value.Name.c_str()) != ERROR_SUCCESS)
+        if (!DeleteNamedValue(value.Name))
             ++index;
     }
 }

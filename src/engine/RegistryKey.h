@@ -51,7 +51,8 @@ public:
     // with empty Data.
     RegistryValue& EnumValue(DWORD index, RegistryValue& out) const;
     // Opens the subkey at an index into the child, with this key's access and reach. True
-    // whenever the subkey exists, even when the child could not open it.
+    // whenever the subkey exists, even when the child could not open it: a name with a
+    // zero inside, which would name another key, is never opened.
     bool EnumSubKey(DWORD index, CRegistryKey& child) const;
 
     // Returns the status of the write, or 0 when the key is not open.
@@ -66,6 +67,9 @@ public:
     void DeleteAllSubKeyValues();
 
 private:
+    // True when the value was deleted; a name with a zero inside is deleted as itself.
+    bool DeleteNamedValue(const std::wstring& name);
+
     RegKey m_key;
     REGSAM m_access = 0x2001F; // KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY
     Reach m_reach = Reach::ThroughLinks;
