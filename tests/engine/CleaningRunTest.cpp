@@ -471,7 +471,8 @@ class RegistryListRunTest : public CatalogueRunTest, public ::testing::WithParam
 protected:
     // Entries as the lists hold them: item lists with zeros inside, their order, empty
     // data, the default value, the longest name, other types, a name in another script, a
-    // name with a zero inside (which the Win32 calls would cut short to another name).
+    // name with a zero inside (which the Win32 calls would cut short to another name), a
+    // link's own value in a key that is no link.
     static void Fill(HKEY root, const std::string& key)
     {
         std::string itemList(3000, '\0');
@@ -486,6 +487,7 @@ protected:
             test::SetRaw(root, at, "a", REG_MULTI_SZ, std::string("x\0y\0", 5));
             test::SetWideString(root, at, L"\x65E5\x672C\x8A9E", L"\x65E5\x672C\x8A9E.txt");
             test::SetCountedValue(root, at, std::wstring(L"0\0hidden", 8), 1);
+            test::SetRaw(root, at, "SymbolicLinkValue", REG_LINK, std::string("\\\0R\0e\0g\0", 8));
         }
     }
 };
