@@ -12,6 +12,8 @@ struct CountedName {
     const wchar_t* buffer;
 };
 extern "C" LONG NTAPI NtDeleteValueKey(HANDLE key, const CountedName* name);
+// The same; asked for its full name (the third class), a key answers the path it has.
+extern "C" LONG NTAPI NtQueryKey(HANDLE key, int informationClass, void* information, ULONG length, ULONG* resultLength);
 
 namespace corvale {
 namespace {
@@ -29,12 +31,43 @@ bool HoldsZero(const std::wstring& name)
     return name.find(L'\0') != std::wstring::npos;
 }
 
-// A key opened as itself, link or not, is a link when it holds its target.
-bool IsLinkKey(HKEY key)
+// The full path of an open key, empty when it cannot be asked.
+std::wstring FullKeyName(HKEY key)
+{
+    constexpr int kKeyNameInformation = 3;
+    std::vector<BYTE> buffer(1024);
+    ULONG needed = 0;
+    LONG status = ::NtQueryKey(key, kKeyNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status != 0 && needed > buffer.size()) {
+        buffer.resize(needed);
+        status = ::NtQueryKey(key, kKeyNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    }
+    ULONG length = 0;
+    if (status != 0 || needed < sizeof(length))
+        return std::wstring();
+    std::memcpy(&length, buffer.data(), sizeof(length));
+    length = std::min<ULONG>(length, needed - sizeof(length));
+    std::wstring name(length / sizeof(wchar_t), L'\0');
+    if (!name.empty())
+        std::memcpy(&name[0], buffer.data() + sizeof(length), name.size() * sizeof(wchar_t));
+    return name;
+}
+
+// parent\name, opened as itself into key, is a link when it holds a link's target and
+// opening the name through links reaches another key. Any program of the user's can put
+// a link's value into a plain key; the key is no link for that, and its values still go.
+bool IsLinkKey(HKEY parent, const std::wstring& name, HKEY key)
 {
     DWORD type = REG_NONE;
-    return ::RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
-           type == REG_LINK;
+    if (::RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS ||
+        type != REG_LINK)
+        return false;
+    HKEY followed = nullptr;
+    if (::RegOpenKeyExW(parent, name.c_str(), 0, KEY_QUERY_VALUE, &followed) != ERROR_SUCCESS)
+        return true;
+    const RegKey held(followed);
+    const std::wstring own = FullKeyName(key);
+    return own.empty() || own != FullKeyName(followed);
 }
 
 // Opens parent\path one key at a time, each opened as itself, and gives up at the first
@@ -47,12 +80,14 @@ HKEY OpenWithoutLinks(HKEY parent, const std::wstring& path, REGSAM access)
         const size_t to = std::min(path.find(L'\\', from), path.size());
         const bool last = to == path.size();
         HKEY opened = nullptr;
-        if (::RegOpenKeyExW(at, path.substr(from, to - from).c_str(), REG_OPTION_OPEN_LINK,
-                            last ? access | KEY_QUERY_VALUE : KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        const std::wstring name = path.substr(from, to - from);
+        if (::RegOpenKeyExW(at, name.c_str(), REG_OPTION_OPEN_LINK, last ? access | KEY_QUERY_VALUE : KEY_QUERY_VALUE,
+                            &opened) != ERROR_SUCCESS)
             return nullptr;
-        held.Reset(opened);
-        if (IsLinkKey(opened))
+        RegKey key(opened);
+        if (IsLinkKey(at, name, opened))
             return nullptr;
+        held = std::move(key);
         at = opened;
         from = to + 1;
         if (last)
