@@ -1,6 +1,10 @@
 // CRegistryKey and the list cleaning on real keys under a scratch key of HKCU.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 #include "engine/RegistryKey.h"
 #include "platform/AnsiText.h"
 #include "support/EngineScratch.h"
@@ -123,6 +127,32 @@ TEST_F(RegistryKeyTest, DeleteAllValuesTakesNamesInEveryScriptAndEndsOnValuesItC
     CRegistryKey(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER).DeleteAllValues();
 
     EXPECT_EQ(Names{}, ValueNames(HKEY_CURRENT_USER, m_key.Path()));
+}
+
+TEST_F(RegistryKeyTest, DeleteAllValuesGoesOnWhileAnotherProgramRewritesTheListsOrder)
+{
+    // Explorer writes a list's order again, longer, as the user opens files: a value
+    // whose data grows between its size and its read must not end the walk.
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        HKEY key = nullptr;
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, m_key.Path().c_str(), 0, KEY_SET_VALUE, &key);
+        const std::string order(4096, '\x01');
+        for (DWORD size = 4; writing; size = size % 4096 + 4)
+            ::RegSetValueExA(key, "MRUListEx", 0, REG_BINARY, reinterpret_cast<const BYTE*>(order.data()), size);
+        ::RegCloseKey(key);
+    });
+    int stayed = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 50; ++i)
+            SetString(HKEY_CURRENT_USER, m_key.Path(), "v" + std::to_string(i), "file.txt");
+        CRegistryKey(WideFromAnsi(m_key.Path()), HKEY_CURRENT_USER).DeleteAllValues();
+        const Names left = ValueNames(HKEY_CURRENT_USER, m_key.Path());
+        stayed += static_cast<int>(std::count_if(left.begin(), left.end(), [](const std::string& name) { return name != "MRUListEx"; }));
+    }
+    writing = false;
+    writer.join();
+    EXPECT_EQ(0, stayed);
 }
 
 TEST_F(RegistryKeyTest, DeleteAllSubKeyValuesEmptiesTheDirectSubKeysOnly)
