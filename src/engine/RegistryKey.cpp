@@ -172,12 +172,15 @@ RegistryValue& CRegistryKey::EnumValue(DWORD index, RegistryValue& out) const
     DWORD dataSize = 0;
     LONG status = ::RegEnumValueW(m_key.Get(), index, name.data(), &nameLength, nullptr, &type, &probe, &dataSize);
     std::vector<BYTE> data;
-    if (status == ERROR_MORE_DATA) {
-        data.resize(dataSize);
+    if (status == ERROR_SUCCESS)
+        dataSize = 0;
+    // Another program may write the value again, longer, between the size and the read
+    // (Explorer does with a list's order): it is read again at its new size.
+    while (status == ERROR_MORE_DATA) {
+        data.resize(std::max<DWORD>(dataSize, 1)); // a null buffer would ask the size alone
+        dataSize = static_cast<DWORD>(data.size());
         nameLength = kValueNameBufferSize;
         status = ::RegEnumValueW(m_key.Get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize);
-    } else if (status == ERROR_SUCCESS) {
-        dataSize = 0;
     }
     if (status != ERROR_SUCCESS)
         return out;
