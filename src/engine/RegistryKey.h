@@ -71,7 +71,9 @@ private:
     bool DeleteNamedValue(const std::wstring& name);
 
     RegKey m_key;
-    REGSAM m_access = 0x2001F; // KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY
+    // Reading, and writing or deleting values: no more, so that a key whose security
+    // grants just these still opens.
+    REGSAM m_access = KEY_READ | KEY_SET_VALUE;
     Reach m_reach = Reach::ThroughLinks;
 };
 
