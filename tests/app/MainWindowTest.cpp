@@ -20,6 +20,7 @@
 #include "settings/SettingsStore.h"
 #include "support/EngineUserState.h"
 #include "support/FreedMemory.h"
+#include "support/OutsideCalls.h"
 #include "support/ShellWindows.h"
 
 namespace corvale {
@@ -50,36 +51,6 @@ public:
         CMainWindow::PumpPendingMessages();
     }
 };
-
-struct SentCall {
-    HWND window;
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-    DWORD_PTR answer;
-};
-
-DWORD WINAPI SendCall(void* param)
-{
-    auto* call = static_cast<SentCall*>(param);
-    (void)::SendMessageTimeoutA(call->window, call->msg, call->wParam, call->lParam, SMTO_NORMAL, 20000,
-                                &call->answer); // no answer leaves 0
-    return 0;
-}
-
-// Sends as another process would (a second start, or Windows ending the session) and
-// waits for the answer, serving only the calls sent to this thread meanwhile: whatever
-// the window posted to itself waits until this returns.
-DWORD_PTR SendFromOutside(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    SentCall call{window, msg, wParam, lParam, 0};
-    KernelHandle thread(::CreateThread(nullptr, 0, SendCall, &call, 0, nullptr));
-    HANDLE handle = thread.Get();
-    MSG none{};
-    while (handle && ::MsgWaitForMultipleObjects(1, &handle, FALSE, 20000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
-        (void)::PeekMessageA(&none, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE); // serves the sent call
-    return call.answer;
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "dialogs/DialogTesting.h"
 #include "engine/CookieKeepList.h"
@@ -22,6 +23,7 @@
 #include "settings/SettingsStore.h"
 #include "support/EngineUserState.h"
 #include "support/GdiCount.h"
+#include "support/OutsideCalls.h"
 #include "support/ShellWindows.h"
 
 namespace corvale {
@@ -189,30 +191,16 @@ protected:
                (TheState() == State::Run || TheState() == State::Hidden);
     }
 
-    static DWORD WINAPI SendFromOutside(void* param)
-    {
-        auto* test = static_cast<ReentrancyMatrix*>(param);
-        const Event e = test->m_sending;
-        DWORD_PTR answer = 0;
-        if (e == Event::SessionEnd || e == Event::Refused) {
-            ::SendMessageTimeoutA(test->m_hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 0, 20000, &answer);
-            ::SendMessageTimeoutA(test->m_hwnd, WM_ENDSESSION, e == Event::SessionEnd, ENDSESSION_LOGOFF, 0, 20000,
-                                  &answer);
-        } else {
-            ::SendMessageTimeoutA(test->m_hwnd, UM_INSTANCE_REQUEST, e == Event::Unload, 0, 0, 20000, &answer);
-        }
-        return 0;
-    }
     // Sent from another thread, as a second start and Windows send them; served by the
     // loop now running once it is pending.
     void Send(Event e)
     {
-        m_sending = e;
-        m_hwnd = Main();
-        m_sender.Reset(::CreateThread(nullptr, 0, SendFromOutside, this, 0, nullptr));
-        while (!(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) &&
-               ::WaitForSingleObject(m_sender.Get(), 1) == WAIT_TIMEOUT) {
-        }
+        std::vector<test::SentMessage> messages{{UM_INSTANCE_REQUEST, e == Event::Unload, 0}};
+        if (e == Event::SessionEnd || e == Event::Refused)
+            messages = {{WM_QUERYENDSESSION, 0, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
+                        {WM_ENDSESSION, e == Event::SessionEnd, static_cast<LPARAM>(ENDSESSION_LOGOFF)}};
+        m_sender = std::make_unique<test::OutsideCalls>(Main(), std::move(messages));
+        m_sender->WaitUntilPending();
     }
 
     void Deliver(Event event)
@@ -302,7 +290,7 @@ protected:
             return true;
         });
         m_steps.push_back([=] {
-            if (m_sender && ::WaitForSingleObject(m_sender.Get(), 0) == WAIT_TIMEOUT)
+            if (m_sender && !m_sender->Answered())
                 return false;
             if (Ends(event))
                 return m_ended = true;
@@ -418,9 +406,7 @@ protected:
     int m_runsBefore = 0, m_runsAsked = 0;
     DWORD m_savedBefore = 0;
     std::string m_counts, m_trace;
-    Event m_sending = Event::Unload;
-    HWND m_hwnd = nullptr;
-    KernelHandle m_sender;
+    std::unique_ptr<test::OutsideCalls> m_sender;
 };
 
 TEST_P(ReentrancyMatrix, TheProgramAnswersEveryEventAndEndsClean)
