@@ -3,18 +3,13 @@
 #include "controls/GifParser.h"
 #include "platform/Gdi.h"
 
-#include <olectl.h>
-
 #include <cstring>
 #include <utility>
 
 namespace corvale {
 
-using Microsoft::WRL::ComPtr;
-
 namespace {
 
-constexpr int kHimetricPerInch = 2540;
 constexpr int kDisposeToBackground = 2;
 constexpr int kDisposeToPrevious = 3;
 // Delays below 5 hundredths (and frames without any delay) show for 100 ms: many GIFs
@@ -22,56 +17,24 @@ constexpr int kDisposeToPrevious = 3;
 constexpr int kShortestDelay = 5;
 constexpr DWORD kShortDelayWait = 100;
 
-// GlobalLock/GlobalUnlock pair; Unlock may come early, before the block goes to a stream.
+// GlobalLock/GlobalUnlock pair.
 class GlobalLockGuard {
 public:
     explicit GlobalLockGuard(HGLOBAL block) : m_block(block), m_data(::GlobalLock(block)) {}
-    ~GlobalLockGuard() { Unlock(); }
+    ~GlobalLockGuard()
+    {
+        if (m_data)
+            (void)::GlobalUnlock(m_block); // its result only says whether locks remain
+    }
     GlobalLockGuard(const GlobalLockGuard&) = delete;
     GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
 
     void* Data() const { return m_data; }
-    void Unlock()
-    {
-        if (m_data)
-            (void)::GlobalUnlock(m_block); // its result only says whether locks remain
-        m_data = nullptr;
-    }
 
 private:
     HGLOBAL m_block;
     void* m_data;
 };
-
-// Decodes size bytes of a movable block with the system picture loader. The stream
-// leaves the block to its owner.
-ComPtr<IPicture> DecodePicture(HGLOBAL block, std::size_t size)
-{
-    ComPtr<IStream> stream;
-    if (FAILED(::CreateStreamOnHGlobal(block, FALSE, &stream)))
-        return nullptr;
-    ComPtr<IPicture> picture;
-    if (FAILED(::OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                                reinterpret_cast<void**>(picture.GetAddressOf()))))
-        return nullptr;
-    return picture;
-}
-
-// The system loader reads from a stream over a movable block, so each one-frame stream
-// gets a block of its own.
-ComPtr<IPicture> DecodeFrame(const std::vector<std::uint8_t>& stream)
-{
-    GlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, stream.size()));
-    if (!block)
-        return nullptr;
-    {
-        GlobalLockGuard lock(block.Get());
-        if (!lock.Data())
-            return nullptr;
-        std::memcpy(lock.Data(), stream.data(), stream.size());
-    }
-    return DecodePicture(block.Get(), stream.size());
-}
 
 DWORD FrameWait(int delay)
 {
@@ -86,7 +49,17 @@ bool MemorySurface::Create(HDC compatibleWith, int width, int height)
     m_dc.Reset(::CreateCompatibleDC(compatibleWith));
     if (!m_dc)
         return false;
-    m_bitmap.Reset(::CreateCompatibleBitmap(compatibleWith, width, height));
+    // A DIB section, like the pictures drawn onto it: its pixels go back to the system
+    // whole when the surface is let go of.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_bitmap.Reset(::CreateDIBSection(compatibleWith, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!m_bitmap) {
         m_dc.Reset();
         return false;
@@ -149,38 +122,24 @@ bool CAnimatedPicture::DecodeResource()
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
     if (!bytes || size == 0)
         return false;
-    GlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, size));
-    if (!block)
-        return false;
-    {
-        GlobalLockGuard lock(block.Get());
-        if (!lock.Data())
-            return false;
-        std::memcpy(lock.Data(), bytes, size);
-    }
-    return Decode(block.Get(), size);
+    return Decode(static_cast<const std::uint8_t*>(bytes), size);
 }
 
 bool CAnimatedPicture::LoadPictureData(HGLOBAL data, std::size_t size)
 {
     ReleasePicture();
-    return Decode(data, size);
-}
-
-bool CAnimatedPicture::Decode(HGLOBAL data, std::size_t size)
-{
     GlobalLockGuard lock(data);
     if (!lock.Data())
         return false;
-    // A size the block does not have would let the parser and the loader read past it.
+    // A size the block does not have would let the parser and the decoder read past it.
     const SIZE_T blockSize = ::GlobalSize(data);
-    if (size > blockSize)
-        size = blockSize;
-    const auto* bytes = static_cast<const std::uint8_t*>(lock.Data());
-    if (!GifParser::HasGifSignature(bytes, size)) {
-        lock.Unlock();
-        return LoadStill(data, size, true);
-    }
+    return Decode(static_cast<const std::uint8_t*>(lock.Data()), size > blockSize ? blockSize : size);
+}
+
+bool CAnimatedPicture::Decode(const std::uint8_t* bytes, std::size_t size)
+{
+    if (!GifParser::HasGifSignature(bytes, size))
+        return LoadStill(bytes, size, true);
 
     m_isGif = true;
     GifParser parser(bytes, size);
@@ -197,17 +156,14 @@ bool CAnimatedPicture::Decode(HGLOBAL data, std::size_t size)
         ++frameCount;
     if (frameCount == 0)
         return false;
-    if (frameCount == 1) {
-        lock.Unlock();
-        return LoadStill(data, size, false);
-    }
+    if (frameCount == 1)
+        return LoadStill(bytes, size, false);
 
     parser.RewindToFirstBlock();
     GifFrame frame;
     while (parser.ExtractFrame(frame)) {
         PictureFrame decoded;
-        decoded.Picture = DecodeFrame(frame.Stream);
-        if (!decoded.Picture)
+        if (!decoded.Picture.Decode(frame.Stream.data(), frame.Stream.size()))
             continue; // the frame is left out; the others play
         decoded.Width = frame.Width;
         decoded.Height = frame.Height;
@@ -217,27 +173,19 @@ bool CAnimatedPicture::Decode(HGLOBAL data, std::size_t size)
         decoded.Disposal = frame.Disposal;
         m_frames.push_back(std::move(decoded));
     }
-    lock.Unlock();
     if (m_frames.empty())
         return false;
     return CreateSurface(m_logicalWidth, m_logicalHeight);
 }
 
-bool CAnimatedPicture::LoadStill(HGLOBAL data, std::size_t size, bool sizeFromPicture)
+bool CAnimatedPicture::LoadStill(const std::uint8_t* bytes, std::size_t size, bool sizeFromPicture)
 {
-    m_stillPicture = DecodePicture(data, size);
-    if (!m_stillPicture)
+    if (!m_stillPicture.Decode(bytes, size))
         return false;
+    // Shown at the screen's resolution, a picture takes as many pixels as it has.
     if (sizeFromPicture) {
-        OLE_XSIZE_HIMETRIC width = 0;
-        OLE_YSIZE_HIMETRIC height = 0;
-        m_stillPicture->get_Width(&width);
-        m_stillPicture->get_Height(&height);
-        WindowDc windowDc(m_hWnd);
-        if (!windowDc)
-            return false;
-        m_logicalWidth = ::MulDiv(width, ::GetDeviceCaps(windowDc.Get(), LOGPIXELSX), kHimetricPerInch);
-        m_logicalHeight = ::MulDiv(height, ::GetDeviceCaps(windowDc.Get(), LOGPIXELSY), kHimetricPerInch);
+        m_logicalWidth = m_stillPicture.Width();
+        m_logicalHeight = m_stillPicture.Height();
     }
     return CreateSurface(m_logicalWidth, m_logicalHeight);
 }
@@ -276,11 +224,11 @@ bool CAnimatedPicture::ShowPicture()
     {
         CriticalSectionLock lock(m_drawing);
         if (m_stillPicture) {
-            rendered = Render(m_stillPicture.Get(), 0, 0, m_logicalWidth, m_logicalHeight);
+            rendered = Render(m_stillPicture, 0, 0, m_logicalWidth, m_logicalHeight);
         } else if (m_frames.size() == 1) {
             // Only one frame of an animation decoded: it is shown still, where it belongs.
             const PictureFrame& frame = m_frames.front();
-            rendered = Render(frame.Picture.Get(), frame.Left, frame.Top, frame.Width, frame.Height);
+            rendered = Render(frame.Picture, frame.Left, frame.Top, frame.Width, frame.Height);
         }
     }
     if (rendered)
@@ -314,7 +262,7 @@ void CAnimatedPicture::ReleaseDecoded()
 {
     StopAnimation();
     CriticalSectionLock lock(m_drawing);
-    m_stillPicture.Reset();
+    m_stillPicture = DecodedPicture();
     m_frames.clear();
     m_surface.Release();
     m_savedArea.Release();
@@ -344,7 +292,7 @@ void CAnimatedPicture::Animate()
             CriticalSectionLock lock(m_drawing);
             if (frame.Disposal == kDisposeToPrevious)
                 SaveArea(frame);
-            rendered = Render(frame.Picture.Get(), frame.Left, frame.Top, frame.Width, frame.Height);
+            rendered = Render(frame.Picture, frame.Left, frame.Top, frame.Width, frame.Height);
         }
         if (rendered)
             ::InvalidateRect(m_animatedWindow, nullptr, FALSE);
@@ -364,15 +312,9 @@ void CAnimatedPicture::Animate()
     }
 }
 
-bool CAnimatedPicture::Render(IPicture* picture, int left, int top, int width, int height)
+bool CAnimatedPicture::Render(const DecodedPicture& picture, int left, int top, int width, int height)
 {
-    OLE_XSIZE_HIMETRIC sourceWidth = 0;
-    OLE_YSIZE_HIMETRIC sourceHeight = 0;
-    picture->get_Width(&sourceWidth);
-    picture->get_Height(&sourceHeight);
-    // HIMETRIC runs upwards: start at the bottom and go up by a negative height.
-    return SUCCEEDED(picture->Render(m_surface.Dc(), left, top, width, height, 0, sourceHeight, sourceWidth,
-                                     -sourceHeight, nullptr));
+    return picture.Render(m_surface.Dc(), left, top, width, height);
 }
 
 void CAnimatedPicture::Fill(int left, int top, int width, int height)

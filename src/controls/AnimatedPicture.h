@@ -4,15 +4,14 @@
 // of several frames is cut into one-frame streams, decoded once, and played by a thread
 // of its own with the stream's delays and disposal methods.
 
-#include "platform/CriticalSection.h"
 #include "platform/Controls.h"
+#include "platform/CriticalSection.h"
+#include "platform/DecodedPicture.h"
 #include "platform/Handle.h"
-
-#include <ocidl.h>
-#include <wrl/client.h>
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,7 @@ namespace corvale {
 
 // One decoded frame of an animation and where and how long it shows.
 struct PictureFrame {
-    Microsoft::WRL::ComPtr<IPicture> Picture;
+    DecodedPicture Picture;
     int Width = 0;
     int Height = 0;
     int Left = 0;
@@ -89,11 +88,11 @@ private:
 
     void ReleaseDecoded();
     bool DecodeResource();
-    bool Decode(HGLOBAL data, std::size_t size);
-    bool LoadStill(HGLOBAL data, std::size_t size, bool sizeFromPicture);
+    bool Decode(const std::uint8_t* bytes, std::size_t size);
+    bool LoadStill(const std::uint8_t* bytes, std::size_t size, bool sizeFromPicture);
     bool CreateSurface(int width, int height);
     // The callers hold m_drawing around each of these.
-    bool Render(IPicture* picture, int left, int top, int width, int height);
+    bool Render(const DecodedPicture& picture, int left, int top, int width, int height);
     void Fill(int left, int top, int width, int height);
     void SaveArea(const PictureFrame& frame);
     void Dispose(const PictureFrame& frame);
@@ -119,7 +118,7 @@ private:
     MemorySurface m_savedArea;
     KernelHandle m_thread;
     KernelHandle m_stopEvent;
-    Microsoft::WRL::ComPtr<IPicture> m_stillPicture;
+    DecodedPicture m_stillPicture;
     std::vector<PictureFrame> m_frames;
     // Rendering and disposal on the animation thread against the copy in WM_PAINT.
     CriticalSection m_drawing;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <olectl.h>
 #include <tlhelp32.h>
+#include <wrl/client.h>
 
 #include <cstring>
 #include <memory>
@@ -409,6 +410,23 @@ TEST_F(PictureControl, DisposalToPreviousRestoresWhatWasUnderTheFrame)
         for (int x = 0; x < 40; ++x)
             ASSERT_EQ(x < 4 && y < 4 ? kBlue : kRed, shown.At(x, y)) << x << "," << y;
     }
+}
+
+TEST_F(PictureControl, AFramesTransparentColourLeavesWhatIsUnderIt)
+{
+    GifBuilder gif(40, 40);
+    gif.GraphicControl(10, 1)
+        .Image(0, 0, 40, 40, GifBuilder::kRed)
+        .GraphicControl(10, 1, GifBuilder::kGreen)
+        .Image(10, 10, 20, 20, GifBuilder::kGreen)
+        .GraphicControl(100, 1)
+        .Image(0, 0, 4, 4, GifBuilder::kBlue)
+        .Trailer();
+    ASSERT_TRUE(Load(gif.Bytes()));
+    ASSERT_EQ(3u, m_picture.FrameCount()); // the see-through frame is decoded and drawn in turn
+    m_picture.ShowPicture();
+    ASSERT_TRUE(WaitForPixel(1, 1, kBlue));
+    EXPECT_EQ(kRed, Pixel(20, 20));
 }
 
 TEST_F(PictureControl, EveryLoopStartsOnACleanBackground)
