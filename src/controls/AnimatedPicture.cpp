@@ -156,8 +156,17 @@ bool CAnimatedPicture::Decode(const std::uint8_t* bytes, std::size_t size)
         ++frameCount;
     if (frameCount == 0)
         return false;
-    if (frameCount == 1)
-        return LoadStill(bytes, size, false);
+    if (frameCount == 1) {
+        if (!LoadStill(bytes, size, false))
+            return false;
+        // The decoded frame is its image alone: it goes where its descriptor puts it, at
+        // its own size, on the background, not stretched over the whole screen.
+        parser.RewindToFirstBlock();
+        GifFrame frame;
+        if (parser.ExtractFrame(frame))
+            m_stillPlace = RECT{frame.Left, frame.Top, frame.Left + frame.Width, frame.Top + frame.Height};
+        return true;
+    }
 
     parser.RewindToFirstBlock();
     GifFrame frame;
@@ -187,6 +196,7 @@ bool CAnimatedPicture::LoadStill(const std::uint8_t* bytes, std::size_t size, bo
         m_logicalWidth = m_stillPicture.Width();
         m_logicalHeight = m_stillPicture.Height();
     }
+    m_stillPlace = RECT{0, 0, m_logicalWidth, m_logicalHeight};
     return CreateSurface(m_logicalWidth, m_logicalHeight);
 }
 
@@ -224,7 +234,8 @@ bool CAnimatedPicture::ShowPicture()
     {
         CriticalSectionLock lock(m_drawing);
         if (m_stillPicture) {
-            rendered = Render(m_stillPicture, 0, 0, m_logicalWidth, m_logicalHeight);
+            rendered = Render(m_stillPicture, m_stillPlace.left, m_stillPlace.top,
+                              m_stillPlace.right - m_stillPlace.left, m_stillPlace.bottom - m_stillPlace.top);
         } else if (m_frames.size() == 1) {
             // Only one frame of an animation decoded: it is shown still, where it belongs.
             const PictureFrame& frame = m_frames.front();

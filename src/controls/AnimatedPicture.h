@@ -119,6 +119,7 @@ private:
     KernelHandle m_thread;
     KernelHandle m_stopEvent;
     DecodedPicture m_stillPicture;
+    RECT m_stillPlace{};
     std::vector<PictureFrame> m_frames;
     // Rendering and disposal on the animation thread against the copy in WM_PAINT.
     CriticalSection m_drawing;

@@ -2,8 +2,8 @@
 // DecodedPicture: an image decoded by the Windows Imaging Component into a top-down 32-bit
 // DIB section with premultiplied alpha, so that a GIF's transparent colour leaves what is
 // under it. A DIB section's pixels lie in memory the system maps for it and unmaps whole
-// when it goes; the picture loader's bitmaps would come from the display driver's heap,
-// which keeps what a skin let go of.
+// when it goes. The picture loader's bitmaps and compatible bitmaps are the display
+// driver's; under Wine they come from its own heap, which keeps what a skin let go of.
 
 #include "platform/Handle.h"
 

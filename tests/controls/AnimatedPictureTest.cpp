@@ -229,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(Corvale, SkinResource,
                                          SkinImage{IDG_SPLASH, 476, 248}),
                          [](const testing::TestParamInfo<SkinImage>& info) { return std::to_string(info.param.id); });
 
-TEST_F(PictureControl, JpegTakesItsPixelSizeFromHimetricAndTheScreen)
+TEST_F(PictureControl, JpegTakesTheSizeTheSystemLoaderGivesItOnThisScreen)
 {
     const Bytes bytes = ResourceBytes(IDG_SPLASH);
     ASSERT_EQ(0xFF, bytes.at(0));
@@ -262,6 +262,15 @@ TEST_F(PictureControl, OneFrameGifIsStillAtItsLogicalSize)
     EXPECT_EQ(23, ClientSize().cy);
     PumpPendingMessages();
     EXPECT_TRUE(AllPixels(Pixels::OfWindow(m_picture), kBlue));
+
+    // An image smaller than its screen stays where it is put, on the background.
+    GifBuilder placed(40, 40);
+    placed.GraphicControl(0, 0).Image(10, 10, 20, 20, GifBuilder::kBlue).Trailer();
+    ASSERT_TRUE(Load(placed.Bytes()));
+    EXPECT_TRUE(m_picture.ShowPicture());
+    EXPECT_EQ(kGifBackground, Pixel(5, 5));
+    EXPECT_EQ(kBlue, Pixel(20, 20));
+    EXPECT_EQ(kGifBackground, Pixel(35, 35));
 }
 
 TEST_F(PictureControl, OtherGifVersionsGoWholeToTheSystemLoader)
