@@ -20,7 +20,7 @@ enum class GifBlock {
 };
 
 // One frame of an animation as ExtractFrame finds it, with the one-frame GIF stream that
-// the system picture loader decodes.
+// the system's imaging component decodes.
 struct GifFrame {
     int Left = 0;
     int Top = 0;
@@ -36,7 +36,7 @@ class GifParser {
 public:
     GifParser(const std::uint8_t* data, std::size_t size);
 
-    // "GIF" followed by "87a" or "89a"; anything else goes to the system loader whole.
+    // "GIF" followed by "87a" or "89a"; anything else goes to the system decoder whole.
     static bool HasGifSignature(const std::uint8_t* data, std::size_t size);
 
     int LogicalWidth() const { return ReadWord(6); }
