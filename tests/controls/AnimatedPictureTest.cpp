@@ -294,6 +294,10 @@ TEST_F(PictureControl, FailedLoadsShowNothing)
     EXPECT_FALSE(m_picture.LoadResourcePicture(4321, "GIF"));
     EXPECT_FALSE(m_picture.LoadResourcePicture(IDG_PAGE_GENERAL, "PNG"));
     EXPECT_FALSE(Load(Bytes{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}));
+    const Bytes splash = ResourceBytes(IDG_SPLASH);
+    EXPECT_FALSE(Load(Bytes(splash.begin(), splash.begin() + static_cast<std::ptrdiff_t>(splash.size() / 2))));
+    MemoryBlock whole(splash);
+    EXPECT_FALSE(m_picture.LoadPictureData(whole.Get(), splash.size() / 2)); // the size given is what is read
 
     GifBuilder noFrames(40, 40);
     noFrames.Comment("nothing else").Trailer();
