@@ -51,15 +51,8 @@ bool MemorySurface::Create(HDC compatibleWith, int width, int height)
         return false;
     // A DIB section, like the pictures drawn onto it: its pixels go back to the system
     // whole when the surface is let go of.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    m_bitmap.Reset(::CreateDIBSection(compatibleWith, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    m_bitmap.Reset(CreateTopDownDib32(compatibleWith, width, height, &bits));
     if (!m_bitmap) {
         m_dc.Reset();
         return false;

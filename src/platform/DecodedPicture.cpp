@@ -67,15 +67,8 @@ bool DecodedPicture::Decode(const std::uint8_t* bytes, std::size_t size)
     if (!source || FAILED(source->GetSize(&width, &height)) || width == 0 || height == 0 ||
         width > INT_MAX / 4 / height)
         return false;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down, as the component writes rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiObject bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    void* bits = nullptr; // top-down, as the component writes rows
+    GdiObject bitmap(CreateTopDownDib32(nullptr, static_cast<int>(width), static_cast<int>(height), &bits));
     const UINT stride = width * 4;
     if (!bitmap || !bits || FAILED(source->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
         return false;

@@ -1,6 +1,6 @@
 #pragma once
-// Scoped device contexts and the select guard. A select guard puts the displaced
-// object back; it never deletes anything.
+// Scoped device contexts, the select guard and the one kind of DIB section the program
+// makes. A select guard puts the displaced object back; it never deletes anything.
 
 #include <windows.h>
 
@@ -58,5 +58,19 @@ private:
     PAINTSTRUCT m_paint{};
     HDC m_dc;
 };
+
+// A top-down DIB section of four bytes a pixel (blue, green, red, and alpha or nothing);
+// bits receives where its rows lie. The caller owns the bitmap.
+inline HBITMAP CreateTopDownDib32(HDC dc, int width, int height, void** bits)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
 
 } // namespace corvale

@@ -4,6 +4,7 @@
 // read back the pixels that a window shows.
 
 #include "platform/Controls.h"
+#include "platform/Gdi.h"
 #include "platform/Handle.h"
 #include "platform/MessagePump.h"
 
@@ -67,15 +68,8 @@ public:
         Pixels pixels;
         pixels.m_width = width;
         pixels.m_height = height;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        GdiObject section(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        GdiObject section(CreateTopDownDib32(source, width, height, &bits));
         MemoryDc dc(::CreateCompatibleDC(source));
         if (!section || !dc)
             return pixels;
